@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDateTime>
+
+namespace ondrix {
+
+// Wall-clock time for everything the beacon reads (tags, time windows). Tests
+// pass a fake they move by hand; nothing in the logic reads the system clock.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0;
+};
+
+// Fixed waits the system makes on purpose (loading pauses, port probing).
+// Tests record them instead of sleeping.
+class Sleeper {
+public:
+    virtual ~Sleeper() = default;
+    virtual void sleepMs(int ms) = 0;
+};
+
+} // namespace ondrix

@@ -1,0 +1,150 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+
+namespace ondrix {
+
+// Colours are 0x00BBGGRR, the way the settings file stores them.
+using Colour = std::uint32_t;
+constexpr Colour kTabSelected = 0x808080;
+constexpr Colour kTabUnselected = 0x404040;
+constexpr Colour kIndicatorOn = 0x0000FF;  // keyed / carrier present: red
+constexpr Colour kIndicatorOff = 0x00FF00; // released / free: green
+
+// Image shown by the start/stop button; it *is* the beacon's state.
+enum class PlayImage { Play, Stop, PlayDis };
+
+struct TimerState {
+    bool enabled = false;
+    int interval = 1000; // ms
+};
+
+struct ProgressBarState {
+    float min = 0.0f;
+    float max = 30.0f;
+    float value = 0.0f;
+};
+
+struct SliderState {
+    int min = 0;
+    int max = 100;
+    int value = 0;
+    bool enabled = true;
+    QString toolTip;
+};
+
+struct ComboState {
+    QStringList items;
+    int index = -1; // -1: nothing selected
+    QString text;
+    QString toolTip;
+    bool enabled = true;
+};
+
+struct ShapeState {
+    int left = 0;
+    int width = 0;
+    Colour backColour = 0;
+};
+
+// Width of the period bar in its own units.
+constexpr int kPeriodBarUnits = 9375;
+
+// Every fact the main window shows. The presenter owns it; the widgets only
+// render it. Initial values are the window's design values.
+struct MainForm {
+    // Start/stop button.
+    PlayImage btPlay = PlayImage::Play;
+    QString btPlayToolTip;
+
+    // Message-mode tabs: file (TabS11) and speech (TabS12).
+    Colour tabS11Colour = kTabSelected;
+    Colour tabS12Colour = kTabUnselected;
+    bool frmFichierVisible = true;
+    bool frmSyntheseVisible = false;
+    bool frmSynthese2Visible = false;
+
+    // Frames locked while a cycle runs.
+    bool frmFichierEnabled = true;
+    bool frmSyntheseEnabled = true;
+    bool frmPortComEnabled = true;
+    bool frame3Enabled = true;
+
+    // Page tabs TabS21..TabS25 and their frames.
+    static constexpr int kPages = 5;
+    std::array<Colour, kPages> pageTabColour{kTabSelected, kTabUnselected, kTabUnselected,
+                                             kTabUnselected, kTabUnselected};
+    int currentPage = 0; // 0 = "Général"
+
+    // Keying mode and PTT line.
+    bool optPortCom = true;
+    bool optVox = false;
+    ComboState comboModeCOMPTT{{QStringLiteral("RTS"), QStringLiteral("DTR")}, 0,
+                               QStringLiteral("RTS"), {}, true};
+
+    // Countdown timers: file mode (Timer1) and speech mode (Timer2).
+    TimerState timer1{false, 1000};
+    TimerState timer2{false, 1000};
+    QString txtInterval = QStringLiteral("1000");
+    QString txtTpsMax = QStringLiteral("1800");
+
+    // Period display.
+    ProgressBarState progressBar1;
+    SliderState sliderLireTemps{1, 1800, 30, true, {}};
+    QString label2 = QStringLiteral("30 sec.");
+    QString lblTempTimer = QStringLiteral("0:00");
+    QString lblTempsFichier = QStringLiteral("0:00");
+    ShapeState shapeTotal{0, kPeriodBarUnits, 0x00C400};
+    ShapeState shapeWAV{0, 0, 0x0000C0};
+    ShapeState shapeCache{0, kPeriodBarUnits, 0};
+
+    // File choice and player controls.
+    ComboState comboFichierRecent;
+    QString lblDuree;
+    SliderState sliderVolWMP{-2500, 0, 0, true, {}};
+    QString lblVol = QStringLiteral("Volume : 100%");
+    bool chkMute = false;
+    SliderState sliderVolVoix{-2500, 0, 0, false, {}};
+
+    // Speech message (its frame is filled by the speech feature).
+    QString txtSynthese;
+    QString txtSynthese2;
+
+    // Record between transmissions, and process priority.
+    bool chkRec = false;
+    static inline const QStringList kPriorites{
+        QStringLiteral("Priorité Haute"), QStringLiteral("Priorité Sup a la normale"),
+        QStringLiteral("Priorité Normale"), QStringLiteral("Priorité Inf. à la normale!")};
+    int comboPrioriteIndex = 2;
+
+    // Time window 1's check box (the windows themselves come with the scheduler).
+    std::array<bool, 3> chkDecl{false, false, false};
+
+    // Where the program keeps its files, shown to the operator.
+    QString appDirText;
+
+    // Window flags shared between features.
+    bool fichierEnCours = false;
+    long dureeVoix = 0;
+    bool enregistreurOuvert = false;
+    bool erreurSynthese = false;
+};
+
+} // namespace ondrix
+
+namespace ondrix {
+
+// Shows one page of the main window: the tab turns grey, the others dark.
+inline void selectPageTab(MainForm& f, int page) {
+    if (page < 0 || page >= MainForm::kPages)
+        return;
+    for (int i = 0; i < MainForm::kPages; ++i)
+        f.pageTabColour[static_cast<size_t>(i)] = i == page ? kTabSelected : kTabUnselected;
+    f.currentPage = page;
+}
+
+} // namespace ondrix

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+namespace ondrix {
+
+// Speech output as the beacon uses it. The engine and its voices come with
+// the speech feature; until then a silent stand-in is wired.
+class Speaker {
+public:
+    virtual ~Speaker() = default;
+    virtual void speak(const QString& text) = 0;
+    virtual void stop() = 0;
+};
+
+// The recorder window, as the beacon opens it and toggles its listening.
+class RecorderWindow {
+public:
+    virtual ~RecorderWindow() = default;
+    virtual void show() = 0;
+    virtual void ECOUTE() = 0;
+};
+
+// Process priority by the list index 0..3 ("Priorité Haute" ... "Priorité Inf.
+// à la normale!"). Returns false when the system refused; callers go on.
+class ProcessPriority {
+public:
+    virtual ~ProcessPriority() = default;
+    virtual bool set(int index) = 0;
+};
+
+} // namespace ondrix

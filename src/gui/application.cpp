@@ -1,0 +1,20 @@
+#include "gui/application.h"
+
+namespace ondrix {
+
+Application::Application(const AppOptions& options)
+    : presenter_(MainPresenter::Services{player_,
+                                         options.dialogs ? *options.dialogs : qtDialogs_,
+                                         speaker_, recorder_, priority_}),
+      timers_(presenter_), window_(presenter_) {
+    qtDialogs_.setParent(&window_);
+    presenter_.setAppDir(options.appDir);
+}
+
+Application::~Application() {
+    // Nothing may tick into a half-destroyed window.
+    presenter_.beacon().CMDSTOP();
+    timers_.sync();
+}
+
+} // namespace ondrix

@@ -1,0 +1,143 @@
+#pragma once
+
+#include "beacon/fileplayer.h"
+#include "core/clock.h"
+#include "core/dialogs.h"
+#include "core/services.h"
+
+#include <QStringList>
+
+#include <map>
+#include <vector>
+
+namespace ondrix::test {
+
+// A clock the test moves by hand.
+class FakeClock : public Clock {
+public:
+    QDateTime t = QDateTime(QDate(2026, 12, 4), QTime(14, 5, 0));
+    QDateTime now() const override { return t; }
+    void advanceMs(qint64 ms) { t = t.addMSecs(ms); }
+};
+
+class RecordingSleeper : public Sleeper {
+public:
+    std::vector<int> waits;
+    void sleepMs(int ms) override { waits.push_back(ms); }
+};
+
+// A player whose files are a table of name -> duration; position follows the
+// fake clock from the last play.
+class FakePlayer : public FilePlayer {
+public:
+    explicit FakePlayer(const FakeClock* clock = nullptr) : clock_(clock) {}
+
+    std::map<QString, double> files; // playable files and their durations
+    QString openName;
+    std::vector<qint64> playTimesMs; // fake-clock time of each successful play
+    int plays = 0, failedPlays = 0, stops = 0, opens = 0;
+    bool playing = false;
+    double fixedPosition = -1; // >= 0 overrides the clock-derived position
+    int vol = 0;
+    bool muted = false;
+
+    void open(const QString& path) override {
+        ++opens;
+        openName = files.count(path) ? path : QString();
+        if (onDurationKnown)
+            onDurationKnown();
+    }
+    unsigned play() override {
+        if (openName.isEmpty()) {
+            ++failedPlays;
+            return kGenericFailure;
+        }
+        ++plays;
+        playing = true;
+        started_ = clock_ ? clock_->now() : QDateTime();
+        if (clock_)
+            playTimesMs.push_back(clock_->now().toMSecsSinceEpoch());
+        return 0;
+    }
+    void stop() override {
+        ++stops;
+        playing = false;
+    }
+    bool isPlaying() const override { return playing; }
+    double position() const override {
+        if (fixedPosition >= 0)
+            return fixedPosition;
+        if (!clock_ || !playing)
+            return 0;
+        return std::min(duration(), started_.msecsTo(clock_->now()) / 1000.0);
+    }
+    double duration() const override {
+        auto it = files.find(openName);
+        return it == files.end() ? 0.0 : it->second;
+    }
+    void setVolume(int v) override { vol = v; }
+    int volume() const override { return vol; }
+    void setMute(bool m) override { muted = m; }
+    bool mute() const override { return muted; }
+
+private:
+    const FakeClock* clock_;
+    QDateTime started_;
+};
+
+// Message boxes answered from a script; the open dialog returns queued names.
+class FakeDialogs : public Dialogs {
+public:
+    struct Shown {
+        QString text;
+        MsgButtons buttons;
+        QString title;
+    };
+    std::vector<Shown> messages;
+    std::vector<MsgAnswer> answers; // consumed in order; Cancel/No when exhausted
+    QStringList openResults;        // consumed in order; "" (cancel) when exhausted
+    std::vector<std::pair<QString, QString>> openRequests;
+
+    MsgAnswer message(const QString& text, MsgButtons buttons, const QString& title) override {
+        messages.push_back({text, buttons, title});
+        if (!answers.empty()) {
+            MsgAnswer a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        }
+        return buttons == MsgButtons::YesNo ? MsgAnswer::No
+               : buttons == MsgButtons::Ok  ? MsgAnswer::Ok
+                                            : MsgAnswer::Cancel;
+    }
+    QString openFile(const QString& title, const QString& filter) override {
+        openRequests.emplace_back(title, filter);
+        return openResults.isEmpty() ? QString() : openResults.takeFirst();
+    }
+};
+
+class FakeSpeaker : public Speaker {
+public:
+    QStringList spoken;
+    int stops = 0;
+    void speak(const QString& text) override { spoken << text; }
+    void stop() override { ++stops; }
+};
+
+class FakeRecorder : public RecorderWindow {
+public:
+    int shows = 0, ecoutes = 0;
+    void show() override { ++shows; }
+    void ECOUTE() override { ++ecoutes; }
+};
+
+class FakePriority : public ProcessPriority {
+public:
+    std::vector<int> set_;
+    bool refuse = false;
+    bool set(int index) override {
+        set_.push_back(index);
+        return !refuse;
+    }
+};
+
+} // namespace ondrix::test
