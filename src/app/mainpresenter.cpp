@@ -7,6 +7,11 @@ MainPresenter::MainPresenter(Services services, QObject* parent)
     services_.player.onDurationKnown = [this] { act([this] { beacon_.playerDurationKnown(); }); };
 }
 
+MainPresenter::~MainPresenter() {
+    // The player may outlive this presenter; it must not call back into it.
+    services_.player.onDurationKnown = nullptr;
+}
+
 void MainPresenter::setAppDir(const QString& dir) {
     act([&] { form_.appDirText = dir; });
 }

@@ -16,6 +16,7 @@ public:
     using Services = Beacon::Services;
 
     explicit MainPresenter(Services services, QObject* parent = nullptr);
+    ~MainPresenter() override;
 
     const MainForm& form() const { return form_; }
     MainForm& form() { return form_; }

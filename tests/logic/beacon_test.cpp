@@ -1,2 +1,509 @@
+#include "app/mainpresenter.h"
+#include "support/fakes.h"
+
 #include <gtest/gtest.h>
-TEST(Beacon, Placeholder) {}
+
+using namespace ondrix;
+using namespace ondrix::test;
+
+namespace {
+
+class BeaconTest : public ::testing::Test {
+protected:
+    FakeClock clock;
+    FakePlayer player{&clock};
+    FakeDialogs dialogs;
+    FakeSpeaker speaker;
+    FakeRecorder recorder;
+    FakePriority priority;
+    MainPresenter p{MainPresenter::Services{player, dialogs, speaker, recorder, priority}};
+    const MainForm& f = p.form();
+    qint64 t0 = clock.now().toMSecsSinceEpoch();
+
+    // Chooses a file through the open dialog, as the operator does.
+    void choose(const QString& name, double seconds) {
+        player.files[name] = seconds;
+        dialogs.openResults << name;
+        p.CMDOuvrir_Click();
+    }
+    void setInterval(int ms) {
+        p.TxtInterval_Change(QString::number(ms));
+        p.TxtInterval_KeyDown(13);
+    }
+    // One countdown tick of whichever timer runs, the clock moved first.
+    void tick() {
+        if (f.timer1.enabled) {
+            clock.advanceMs(f.timer1.interval);
+            p.Timer1_Timer();
+        } else if (f.timer2.enabled) {
+            clock.advanceMs(f.timer2.interval);
+            p.Timer2_Timer();
+        } else {
+            clock.advanceMs(1000);
+        }
+    }
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i)
+            tick();
+    }
+    double secondsSinceStart(qint64 ms) const { return (ms - t0) / 1000.0; }
+};
+
+} // namespace
+
+TEST_F(BeaconTest, FileCycleIsStartToStartWithOneTickToActOnTheEnd) {
+    struct Case {
+        int intervalMs;
+        std::vector<double> sends;
+    };
+    const Case cases[] = {{1000, {0, 31, 62}}, {250, {0, 30.25, 60.5}}, {500, {0, 30.5, 61}}};
+    for (const Case& c : cases) {
+        FakeClock clk;
+        FakePlayer pl{&clk};
+        FakeDialogs dl;
+        MainPresenter mp{MainPresenter::Services{pl, dl, speaker, recorder, priority}};
+        pl.files["/msg.wav"] = 5.0;
+        dl.openResults << "/msg.wav";
+        mp.CMDOuvrir_Click();
+        mp.TxtInterval_Change(QString::number(c.intervalMs));
+        mp.TxtInterval_KeyDown(13);
+        mp.SliderLireTemps_Change(30);
+        const qint64 start = clk.now().toMSecsSinceEpoch();
+        mp.BTPlay_Click();
+        while (clk.now().toMSecsSinceEpoch() - start < 65000) {
+            clk.advanceMs(c.intervalMs);
+            mp.Timer1_Timer();
+        }
+        std::vector<double> got;
+        for (qint64 ms : pl.playTimesMs)
+            got.push_back((ms - start) / 1000.0);
+        EXPECT_EQ(got, c.sends) << "tick " << c.intervalMs << " ms";
+    }
+}
+
+TEST_F(BeaconTest, SpeechCycleResendsWhateverTheMessageLength) {
+    p.TabS12_Click();
+    p.form().txtSynthese = "Ici la balise";
+    p.SliderLireTemps_Change(30);
+    p.BTPlay_Click();
+    EXPECT_EQ(f.btPlay, PlayImage::Stop);
+    ticks(31);
+    EXPECT_EQ(speaker.spoken, QStringList({"Ici la balise", "Ici la balise"}));
+    EXPECT_EQ(f.btPlay, PlayImage::Stop);
+    ticks(31);
+    EXPECT_EQ(speaker.spoken.size(), 3);
+
+    // In VOX mode the word "Vox" goes before each message; the stop click says it too.
+    p.BTPlay_Click();
+    speaker.spoken.clear();
+    p.OptVOX_Click();
+    p.BTPlay_Click();
+    ticks(31);
+    EXPECT_EQ(speaker.spoken, QStringList({"Vox", "Ici la balise", "Vox", "Ici la balise"}));
+    p.BTPlay_Click();
+    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    EXPECT_FALSE(f.timer2.enabled);
+    EXPECT_GE(speaker.stops, 1);
+}
+
+TEST_F(BeaconTest, EmptySpeechMessageGetsThePromptAndStartsNothing) {
+    p.TabS12_Click();
+    p.BTPlay_Click();
+    EXPECT_EQ(f.txtSynthese, "Tapez votre texte ici, puis cliquez sur le bouton 'Lecture'");
+    EXPECT_TRUE(speaker.spoken.isEmpty());
+    EXPECT_FALSE(f.timer2.enabled);
+    EXPECT_EQ(f.btPlay, PlayImage::Play);
+}
+
+TEST_F(BeaconTest, CountdownDisplays) {
+    choose("/msg.wav", 5.0);
+    p.SliderLireTemps_Change(74);
+    p.BTPlay_Click();
+    EXPECT_EQ(f.progressBar1.value, 0.0f);
+    player.fixedPosition = 65.4;
+    ticks(9);
+    EXPECT_EQ(f.lblTempTimer, "1:05");
+    EXPECT_EQ(f.lblTempsFichier, "1:05");
+    ticks(56);
+    EXPECT_EQ(f.lblTempTimer, "0:09");
+
+    // The period bar: k = 9375 \ 74 = 126; the mask covers what is left.
+    EXPECT_EQ(f.shapeCache.width, (74 - 65) * 126);
+    EXPECT_EQ(f.shapeCache.left, 9375 - (74 - 65) * 126);
+    EXPECT_EQ(f.shapeWAV.width, 5 * 126);
+    ticks(9);
+    EXPECT_EQ(f.lblTempTimer, "0:00");
+    tick(); // the end of the period is acted on here
+    EXPECT_EQ(player.plays, 2);
+    EXPECT_EQ(f.shapeCache.left, 0);
+    EXPECT_EQ(f.shapeCache.width, 9375);
+}
+
+TEST_F(BeaconTest, SpeechCountdownShowsNoFilePosition) {
+    p.TabS12_Click();
+    p.form().txtSynthese = "Bonjour";
+    p.BTPlay_Click();
+    p.form().lblTempsFichier = "9:99";
+    tick();
+    EXPECT_EQ(f.lblTempsFichier, "0:00");
+}
+
+TEST_F(BeaconTest, PeriodChangeIdleAndDuringCycles) {
+    choose("/msg.wav", 5.0);
+    // Idle: the bar shows nothing left.
+    p.SliderLireTemps_Change(45);
+    EXPECT_EQ(f.progressBar1.max, 45.0f);
+    EXPECT_EQ(f.progressBar1.value, 45.0f);
+    EXPECT_EQ(f.lblTempTimer, "0:00");
+    EXPECT_EQ(f.label2, "45 sec.");
+    EXPECT_EQ(p.params().get(28), "45");
+
+    // File cycle: the elapsed time is kept, only the period changes.
+    p.BTPlay_Click();
+    ticks(10);
+    p.SliderLireTemps_Change(60);
+    EXPECT_EQ(f.progressBar1.value, 10.0f);
+    EXPECT_EQ(f.lblTempTimer, "0:50");
+
+    // Shortened below the elapsed time: the period ends, the message goes out at
+    // the next tick and the cycle goes on.
+    ticks(10);
+    const int before = player.plays;
+    p.SliderLireTemps_Change(15);
+    EXPECT_EQ(f.progressBar1.value, 15.0f);
+    tick();
+    EXPECT_EQ(player.plays, before + 1);
+    EXPECT_EQ(f.btPlay, PlayImage::Stop);
+    ticks(16);
+    EXPECT_EQ(player.plays, before + 2);
+    p.BTPlay_Click();
+
+    // Speech cycle: the bar jumps to its end, so the next tick sends again.
+    p.TabS12_Click();
+    p.form().txtSynthese = "Bonjour";
+    p.BTPlay_Click();
+    ticks(3);
+    p.SliderLireTemps_Change(40);
+    EXPECT_EQ(f.progressBar1.value, 40.0f);
+    tick();
+    EXPECT_EQ(speaker.spoken.size(), 2);
+}
+
+TEST_F(BeaconTest, TicksWhoseIntervalDoesNotDivideASecondNeverOverrunThePeriod) {
+    choose("/msg.wav", 5.0);
+    setInterval(300);
+    p.SliderLireTemps_Change(30);
+    p.BTPlay_Click();
+    int n = 0;
+    while (player.plays < 2 && n < 200) {
+        tick();
+        ++n;
+        ASSERT_LE(f.progressBar1.value, f.progressBar1.max);
+    }
+    EXPECT_EQ(player.plays, 2);
+    // 100 ticks reach 30 s, one more acts on the end (a shortened step may add one).
+    EXPECT_GE(n, 101);
+    EXPECT_LE(n, 102);
+}
+
+TEST_F(BeaconTest, RecentFilesKeepTheEightNewestFirst) {
+    for (int i = 1; i <= 9; ++i)
+        choose(QString("/m/f%1.wav").arg(i), 2.0);
+    QStringList expected;
+    for (int i = 9; i >= 2; --i)
+        expected << QString("/m/f%1.wav").arg(i);
+    EXPECT_EQ(f.comboFichierRecent.items, expected);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(p.params().get(i), expected[i]);
+    EXPECT_EQ(f.comboFichierRecent.index, 0);
+    EXPECT_EQ(f.comboFichierRecent.text, "/m/f9.wav");
+    EXPECT_EQ(f.comboFichierRecent.toolTip, "/m/f9.wav");
+
+    // Opening a file already listed lists it twice.
+    choose("/m/f8.wav", 2.0);
+    EXPECT_EQ(f.comboFichierRecent.items.mid(0, 3),
+              QStringList({"/m/f8.wav", "/m/f9.wav", "/m/f8.wav"}));
+
+    // A cancelled dialog only stops the playback.
+    p.BTPlay_Click();
+    ASSERT_EQ(f.btPlay, PlayImage::Stop);
+    p.CMDOuvrir_Click();
+    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    EXPECT_EQ(p.params().get(0), "/m/f8.wav");
+    ASSERT_FALSE(dialogs.openRequests.empty());
+    EXPECT_EQ(dialogs.openRequests.back().first, "Ouvrir");
+    EXPECT_EQ(dialogs.openRequests.back().second,
+              "Fichiers WAV (*.wav)|*.wav|Fichiers MP3 (*.mp3)|*.mp3");
+}
+
+TEST_F(BeaconTest, FileLengthSetsTheShortestPeriod) {
+    choose("/long é.mp3", 95.0);
+    EXPECT_EQ(f.lblDuree, "Durée du fichier : 1:35");
+    EXPECT_EQ(f.sliderLireTemps.min, 100);
+    EXPECT_EQ(f.sliderLireTemps.value, 100); // no period stored yet
+    EXPECT_EQ(f.label2, "100 sec.");
+    EXPECT_EQ(p.params().get(28), "100");
+
+    // A stored longer period is kept.
+    p.SliderLireTemps_Change(300);
+    choose("/short.wav", 3.0);
+    EXPECT_EQ(f.sliderLireTemps.min, 8);
+    EXPECT_EQ(f.sliderLireTemps.value, 300);
+
+    // A message longer than the longest period widens the range instead of
+    // leaving no valid period.
+    choose("/hour.wav", 3600.0);
+    EXPECT_EQ(f.sliderLireTemps.min, 3605);
+    EXPECT_GE(f.sliderLireTemps.max, 3605);
+    EXPECT_EQ(f.sliderLireTemps.value, 3605);
+}
+
+TEST_F(BeaconTest, VolumeAndMute) {
+    const std::pair<int, const char*> cases[] = {
+        {-1250, "Volume : 50%"}, {0, "Volume : 100%"}, {-2500, "Volume : 0%"}, {-625, "Volume : 75%"}};
+    for (auto [v, text] : cases) {
+        p.SliderVolWMP_Change(v);
+        EXPECT_EQ(f.lblVol, text);
+        EXPECT_EQ(player.vol, v);
+        EXPECT_EQ(p.params().get(9), QString::number(v));
+    }
+    p.CHKMute_Click(true);
+    EXPECT_TRUE(player.muted);
+    EXPECT_EQ(p.params().get(10), "Mute");
+    p.CHKMute_Click(false);
+    EXPECT_FALSE(player.muted);
+    EXPECT_EQ(p.params().get(10), "NoMute");
+
+    // Opening a file applies the slider's volume to it.
+    p.SliderVolWMP_Change(-300);
+    player.vol = 0;
+    choose("/a.wav", 2.0);
+    EXPECT_EQ(player.vol, -300);
+}
+
+TEST_F(BeaconTest, UnplayableFileAsksForAnotherAndStartsNothing) {
+    // A name in the list whose file has gone.
+    choose("/gone.wav", 2.0);
+    player.files.clear();
+    dialogs.answers = {MsgAnswer::Ok};
+    dialogs.openResults << "/new.wav";
+    player.files["/new.wav"] = 4.0;
+    p.BTPlay_Click();
+
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Fichier ou nom de fichier nom vailde\nOuvrez un nouveau fichier");
+    EXPECT_EQ(dialogs.messages[0].buttons, MsgButtons::OkCancel);
+    EXPECT_TRUE(dialogs.messages[0].title.isEmpty());
+    EXPECT_FALSE(f.timer1.enabled);
+    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    EXPECT_TRUE(f.fichierEnCours);
+    // OK opened the dialog, and the new file is now the choice.
+    EXPECT_EQ(f.comboFichierRecent.text, "/new.wav");
+
+    // Cancel: nothing more.
+    player.files.clear();
+    p.BTPlay_Click();
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.openRequests.size(), 2u);
+    EXPECT_FALSE(f.timer1.enabled);
+}
+
+TEST_F(BeaconTest, StartNeedsAPttLineWhenKeyingBySerial) {
+    struct Case {
+        bool speech;
+        bool vox;
+        bool refused;
+    };
+    const Case cases[] = {{false, false, true}, {false, true, false}, {true, false, true},
+                          {true, true, true}};
+    for (const Case& c : cases) {
+        FakeDialogs dl;
+        FakeSpeaker sp;
+        MainPresenter mp{MainPresenter::Services{player, dl, sp, recorder, priority}};
+        player.files["/a.wav"] = 2.0;
+        dl.openResults << "/a.wav";
+        mp.CMDOuvrir_Click();
+        mp.form().comboModeCOMPTT.text.clear();
+        mp.form().comboModeCOMPTT.index = -1;
+        mp.form().txtSynthese = "Bonjour";
+        if (c.vox)
+            mp.OptVOX_Click();
+        if (c.speech)
+            mp.TabS12_Click();
+        mp.BTPlay_Click();
+        const bool refused = !dl.messages.empty() &&
+                             dl.messages.back().text == "Sélectionner un mode pour le port COM";
+        EXPECT_EQ(refused, c.refused) << c.speech << c.vox;
+        EXPECT_EQ(mp.form().btPlay == PlayImage::Stop, !c.refused) << c.speech << c.vox;
+    }
+}
+
+TEST_F(BeaconTest, StartAndStopTheFileCycle) {
+    choose("/a.wav", 2.0);
+    p.form().chkDecl = {true, true, true};
+    p.BTPlay_Click();
+    EXPECT_EQ(f.btPlay, PlayImage::Stop);
+    EXPECT_TRUE(f.btPlayToolTip.isEmpty());
+    EXPECT_TRUE(f.timer1.enabled);
+    EXPECT_TRUE(f.fichierEnCours);
+    EXPECT_FALSE(f.frmFichierEnabled || f.frmSyntheseEnabled || f.frmPortComEnabled ||
+                 f.frame3Enabled);
+    EXPECT_EQ(player.openName, "/a.wav");
+    ticks(5);
+
+    p.BTPlay_Click();
+    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    EXPECT_FALSE(f.timer1.enabled);
+    EXPECT_FALSE(f.fichierEnCours);
+    EXPECT_FALSE(player.playing);
+    EXPECT_EQ(f.progressBar1.value, 0.0f);
+    EXPECT_TRUE(f.frmFichierEnabled && f.frmSyntheseEnabled && f.frmPortComEnabled &&
+                f.frame3Enabled);
+    EXPECT_EQ(f.shapeCache.left, 0);
+    EXPECT_EQ(f.shapeCache.width, 9375);
+    // The operator's stop unchecks window 1 only.
+    EXPECT_EQ(f.chkDecl, (std::array<bool, 3>{false, true, true}));
+}
+
+TEST_F(BeaconTest, EmptyChoiceDisablesStarting) {
+    choose("/a.wav", 2.0);
+    p.form().comboFichierRecent.items << "";
+    p.ComboFichierRecent_Change(1);
+    EXPECT_EQ(f.btPlay, PlayImage::PlayDis);
+    EXPECT_EQ(f.btPlayToolTip, "Désactiver le mode de Déclenchement Auto");
+    p.BTPlay_Click();
+    EXPECT_EQ(f.btPlay, PlayImage::PlayDis);
+    EXPECT_EQ(player.plays, 0);
+    p.ComboFichierRecent_Change(0);
+    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    EXPECT_TRUE(f.btPlayToolTip.isEmpty());
+    EXPECT_EQ(f.lblDuree, "Durée du fichier : 0:02");
+}
+
+TEST_F(BeaconTest, ModeTabs) {
+    p.TabS12_Click();
+    EXPECT_EQ(f.tabS12Colour, kTabSelected);
+    EXPECT_EQ(f.tabS11Colour, kTabUnselected);
+    EXPECT_TRUE(f.frmSyntheseVisible);
+    EXPECT_FALSE(f.frmFichierVisible || f.frmSynthese2Visible);
+    EXPECT_EQ(p.params().get(25), "2");
+    EXPECT_FALSE(f.sliderVolWMP.enabled);
+    EXPECT_TRUE(f.sliderVolVoix.enabled);
+
+    // A click on the selected tab does nothing.
+    p.params().set(25, "x");
+    p.TabS12_Click();
+    EXPECT_EQ(p.params().get(25), "x");
+
+    p.TabS11_Click();
+    EXPECT_EQ(f.tabS11Colour, kTabSelected);
+    EXPECT_TRUE(f.frmFichierVisible);
+    EXPECT_FALSE(f.frmSyntheseVisible || f.frmSynthese2Visible);
+    EXPECT_EQ(p.params().get(25), "1");
+    EXPECT_TRUE(f.sliderVolWMP.enabled);
+    EXPECT_FALSE(f.sliderVolVoix.enabled);
+
+    // A failed speech engine shows only the repair frame.
+    p.form().erreurSynthese = true;
+    p.TabS12_Click();
+    EXPECT_TRUE(f.frmSynthese2Visible);
+    EXPECT_FALSE(f.frmSyntheseVisible || f.frmFichierVisible);
+    EXPECT_EQ(p.params().get(25), "1");
+}
+
+TEST_F(BeaconTest, ModeCannotChangeUnderARunningCycle) {
+    choose("/a.wav", 2.0);
+    p.BTPlay_Click();
+    p.TabS12_Click();
+    EXPECT_EQ(f.tabS11Colour, kTabSelected);
+    // So the button still stops the file cycle.
+    p.BTPlay_Click();
+    EXPECT_FALSE(f.timer1.enabled);
+    EXPECT_FALSE(player.playing);
+}
+
+TEST_F(BeaconTest, PageTabs) {
+    for (int page : {3, 1, 4, 0, 2}) {
+        p.PageTab_Click(page);
+        EXPECT_EQ(f.currentPage, page);
+        for (int i = 0; i < MainForm::kPages; ++i)
+            EXPECT_EQ(f.pageTabColour[i], i == page ? kTabSelected : kTabUnselected);
+    }
+}
+
+TEST_F(BeaconTest, RecordBetweenTransmissions) {
+    p.chkRec_Click(true);
+    EXPECT_EQ(recorder.shows, 1);
+    EXPECT_EQ(p.params().get(35), "REC ON");
+    EXPECT_EQ(f.comboPrioriteIndex, 0);
+    EXPECT_EQ(priority.set_.back(), 0);
+    EXPECT_EQ(p.params().get(33), "0");
+    EXPECT_EQ(f.currentPage, 2);
+
+    p.form().enregistreurOuvert = true;
+    p.chkRec_Click(false);
+    EXPECT_EQ(recorder.ecoutes, 1);
+    EXPECT_EQ(p.params().get(35), "REC OFF");
+    EXPECT_EQ(f.comboPrioriteIndex, 2);
+    EXPECT_EQ(f.currentPage, 0);
+
+    // Starting the beacon toggles listening when the recorder is open, else
+    // opens the recorder when recording is asked for.
+    choose("/a.wav", 2.0);
+    p.BTPlay_Click();
+    EXPECT_EQ(recorder.ecoutes, 2);
+    p.BTPlay_Click();
+    p.form().enregistreurOuvert = false;
+    p.form().chkRec = true;
+    p.BTPlay_Click();
+    EXPECT_EQ(recorder.shows, 2);
+
+    // A refused priority is stored all the same; an index out of range is not applied.
+    priority.refuse = true;
+    priority.set_.clear();
+    p.ComboPriorite_Change(1);
+    EXPECT_EQ(p.params().get(33), "1");
+    p.ComboPriorite_Change(7);
+    EXPECT_EQ(priority.set_, std::vector<int>({1}));
+    EXPECT_EQ(p.params().get(33), "7");
+}
+
+TEST_F(BeaconTest, IntervalAndMaximumInputRules) {
+    const std::pair<const char*, const char*> interval[] = {
+        {"abc", "250"}, {"", "250"}, {"70000", "65535"}, {"500", "500"}, {"65535", "65535"}};
+    for (auto [in, out] : interval) {
+        p.TxtInterval_Change(in);
+        EXPECT_EQ(f.txtInterval, out) << in;
+    }
+    // Only Enter applies it, to both countdowns.
+    p.TxtInterval_Change("500");
+    EXPECT_EQ(f.timer1.interval, 1000);
+    p.TxtInterval_KeyDown(65);
+    EXPECT_EQ(f.timer1.interval, 1000);
+    p.TxtInterval_KeyDown(13);
+    EXPECT_EQ(f.timer1.interval, 500);
+    EXPECT_EQ(f.timer2.interval, 500);
+    // A zero tick would never count the period down.
+    p.TxtInterval_Change("0");
+    p.TxtInterval_KeyDown(13);
+    EXPECT_EQ(f.timer1.interval, 10);
+
+    p.TxtTpsMax_Change("beaucoup");
+    EXPECT_EQ(f.txtTpsMax, "1800");
+    p.TxtTpsMax_Change("3600");
+    EXPECT_EQ(f.txtTpsMax, "3600");
+
+    p.SliderLireTemps_MouseMove();
+    EXPECT_EQ(f.sliderLireTemps.toolTip, "Max : 30 min.");
+}
+
+TEST_F(BeaconTest, PlayerDurationNotificationRedrawsThePeriodBar) {
+    choose("/a.wav", 2.0);
+    p.SliderLireTemps_Change(30);
+    ASSERT_EQ(f.shapeWAV.width, 2 * 312);
+    // The player learns a different length later (a late notification).
+    player.files["/a.wav"] = 4.0;
+    player.onDurationKnown();
+    EXPECT_EQ(f.shapeWAV.width, 4 * 312);
+}
