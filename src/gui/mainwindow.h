@@ -2,7 +2,10 @@
 
 #include "app/mainpresenter.h"
 
+#include <QPoint>
 #include <QWidget>
+
+#include <memory>
 
 namespace ondrix {
 
@@ -18,10 +21,24 @@ public:
     // Redraws every control from the form.
     void render();
 
+protected:
+    // The window has no system frame: dragging its background moves it.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     struct Ui;
+    void build();
+    void connectEvents();
+
     std::unique_ptr<Ui> ui;
     MainPresenter& presenter_;
+    // Set while the window is moved by hand, where the platform cannot move it.
+    bool dragging_ = false;
+    QPoint dragOffset_;
 };
 
 } // namespace ondrix

@@ -1,0 +1,451 @@
+// The main window driven like an operator would: QTest mouse and key events
+// on controls found by their system names, over a presenter wired to fakes.
+
+#include "app/mainpresenter.h"
+#include "gui/mainwindow.h"
+#include "support/fakes.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace ondrix;
+using namespace ondrix::test;
+
+namespace {
+
+const QString kFileA = QStringLiteral("/msg/annonce.wav");
+const QString kFileB = QStringLiteral("/msg/balise.mp3");
+const QColor kSelected(0x80, 0x80, 0x80);
+const QColor kUnselected(0x40, 0x40, 0x40);
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() {
+        player.files = {{kFileA, 12.0}, {kFileB, 40.0}};
+        window.show();
+    }
+
+    template <typename W = QWidget> W& widget(const char* name) {
+        W* w = window.findChild<W*>(QString::fromLatin1(name));
+        if (!w)
+            throw std::runtime_error(std::string("no widget named ") + name);
+        return *w;
+    }
+
+    void click(const char* name) { QTest::mouseClick(&widget(name), Qt::LeftButton); }
+    void key(const char* name, Qt::Key k) { QTest::keyClick(&widget(name), k); }
+
+    // Chooses a file through the open dialog, as the operator does.
+    void openFile(const QString& path) {
+        dialogs.openResults << path;
+        click("CMDOuvrir");
+    }
+
+    QString image() { return widget("BTPlay").property("image").toString(); }
+    QColor background(const char* name) {
+        return widget<QLabel>(name).palette().color(QPalette::Window);
+    }
+    bool shown(const char* name) { return widget(name).isVisible(); }
+    bool enabled(const char* name) { return widget(name).isEnabled(); }
+    QString text(const char* name) { return widget<QLabel>(name).text(); }
+
+    FakePlayer player;
+    FakeDialogs dialogs;
+    FakeSpeaker speaker;
+    FakeRecorder recorder;
+    FakePriority priority;
+    MainPresenter presenter{MainPresenter::Services{player, dialogs, speaker, recorder, priority}};
+    MainWindow window{presenter};
+};
+
+TEST_F(MainWindowTest, StartStopLocksAndUnlocksTheSettings) {
+    openFile(kFileA);
+    ASSERT_EQ(image(), "ImagePlay");
+
+    click("BTPlay");
+    EXPECT_EQ(image(), "ImageStop");
+    EXPECT_EQ(player.plays, 1);
+    EXPECT_TRUE(presenter.form().timer1.enabled);
+    for (const char* frame : {"FrmFichier", "FrmPortCom", "Frame3"})
+        EXPECT_FALSE(enabled(frame)) << frame;
+
+    click("BTPlay");
+    EXPECT_EQ(image(), "ImagePlay");
+    EXPECT_FALSE(player.playing);
+    EXPECT_FALSE(presenter.form().timer1.enabled);
+    for (const char* frame : {"FrmFichier", "FrmPortCom", "Frame3"})
+        EXPECT_TRUE(enabled(frame)) << frame;
+}
+
+TEST_F(MainWindowTest, StartWithoutAFileReportsItAndStaysIdle) {
+    click("BTPlay");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, Beacon::kMsgFichierInvalide);
+    EXPECT_EQ(image(), "ImagePlay");
+    EXPECT_TRUE(enabled("FrmFichier"));
+}
+
+TEST_F(MainWindowTest, ButtonPictureAndTooltipFollowTheForm) {
+    enum class Hue { Green, Red, Grey };
+    struct Case {
+        PlayImage state;
+        const char* name;
+        Hue hue;
+    };
+    for (const Case& c : {Case{PlayImage::Stop, "ImageStop", Hue::Red},
+                          Case{PlayImage::PlayDis, "ImagePlayDis", Hue::Grey},
+                          Case{PlayImage::Play, "ImagePlay", Hue::Green}}) {
+        SCOPED_TRACE(c.name);
+        presenter.beacon().setBTPlay(c.state);
+        window.render();
+        auto& button = widget<QToolButton>("BTPlay");
+        EXPECT_EQ(button.property("image").toString(), c.name);
+        EXPECT_EQ(button.toolTip(), presenter.form().btPlayToolTip);
+
+        const QImage picture = button.icon().pixmap(64, 64).toImage();
+        const QColor centre = picture.pixelColor(picture.width() / 2, picture.height() / 2);
+        const int r = centre.red(), g = centre.green(), b = centre.blue();
+        switch (c.hue) {
+        case Hue::Green:
+            EXPECT_GT(g, r + 60);
+            EXPECT_GT(g, b + 60);
+            break;
+        case Hue::Red:
+            EXPECT_GT(r, g + 60);
+            EXPECT_GT(r, b + 60);
+            break;
+        case Hue::Grey:
+            EXPECT_LT(std::abs(r - g) + std::abs(g - b), 12);
+            EXPECT_GT(r, 0x40);
+            break;
+        }
+    }
+    EXPECT_EQ(widget("BTPlay").toolTip(), QString());
+    presenter.beacon().setBTPlay(PlayImage::PlayDis);
+    window.render();
+    EXPECT_FALSE(widget("BTPlay").toolTip().isEmpty());
+}
+
+TEST_F(MainWindowTest, MessageTabsSwitchColoursFramesAndVolumeSlider) {
+    EXPECT_EQ(background("TabS11"), kSelected);
+    EXPECT_EQ(background("TabS12"), kUnselected);
+    EXPECT_TRUE(shown("FrmFichier"));
+    EXPECT_FALSE(shown("FrmSynthese"));
+    EXPECT_TRUE(shown("SliderVolWMP"));
+    EXPECT_FALSE(shown("SliderVolVoix"));
+
+    click("TabS12");
+    EXPECT_EQ(background("TabS11"), kUnselected);
+    EXPECT_EQ(background("TabS12"), kSelected);
+    EXPECT_FALSE(shown("FrmFichier"));
+    EXPECT_TRUE(shown("FrmSynthese"));
+    EXPECT_FALSE(shown("FrmSynthese2"));
+    EXPECT_FALSE(shown("SliderVolWMP"));
+    EXPECT_TRUE(shown("SliderVolVoix"));
+
+    click("TabS11");
+    EXPECT_EQ(background("TabS11"), kSelected);
+    EXPECT_EQ(background("TabS12"), kUnselected);
+    EXPECT_TRUE(shown("FrmFichier"));
+    EXPECT_FALSE(shown("FrmSynthese"));
+    EXPECT_TRUE(shown("SliderVolWMP"));
+    EXPECT_FALSE(shown("SliderVolVoix"));
+}
+
+TEST_F(MainWindowTest, ClickingTheSelectedTabChangesNothing) {
+    click("TabS11");
+    click("TabS21");
+    EXPECT_EQ(background("TabS11"), kSelected);
+    EXPECT_EQ(background("TabS12"), kUnselected);
+    EXPECT_TRUE(shown("FrmFichier"));
+    EXPECT_FALSE(shown("FrmSynthese"));
+    EXPECT_EQ(presenter.params().get(25), QString()); // the mode was not written again
+    EXPECT_EQ(background("TabS21"), kSelected);
+    EXPECT_TRUE(shown("FrmGeneral"));
+}
+
+TEST_F(MainWindowTest, EachPageTabShowsItsPage) {
+    const std::array<std::pair<const char*, const char*>, MainForm::kPages> pages{{
+        {"TabS22", "FrmParametre"},
+        {"TabS23", "FrmAudio"},
+        {"TabS24", "FrmDTMF"},
+        {"TabS25", "FrmInfosOM"},
+        {"TabS21", "FrmGeneral"},
+    }};
+    for (const auto& [tab, frame] : pages) {
+        SCOPED_TRACE(tab);
+        click(tab);
+        EXPECT_EQ(widget<QStackedWidget>("Pages").currentWidget()->objectName(), frame);
+        EXPECT_TRUE(shown(frame));
+        for (const auto& [other, otherFrame] : pages) {
+            EXPECT_EQ(background(other), other == tab ? kSelected : kUnselected) << other;
+            if (other != tab) {
+                EXPECT_FALSE(shown(otherFrame)) << otherFrame;
+            }
+        }
+    }
+}
+
+TEST_F(MainWindowTest, IntervalFieldIsCorrectedAndAppliedOnEnter) {
+    click("TabS22");
+    auto& edit = widget<QLineEdit>("TxtInterval");
+    EXPECT_EQ(edit.text(), "1000");
+    EXPECT_EQ(edit.maxLength(), 5);
+
+    edit.clear();
+    QTest::keyClicks(&edit, QStringLiteral("abc"));
+    EXPECT_EQ(edit.text(), "250");
+    EXPECT_EQ(presenter.form().timer1.interval, 1000); // only Enter applies it
+
+    key("TxtInterval", Qt::Key_Return);
+    EXPECT_EQ(presenter.form().timer1.interval, 250);
+    EXPECT_EQ(presenter.form().timer2.interval, 250);
+}
+
+TEST_F(MainWindowTest, TypingInsideAFieldKeepsTheCursor) {
+    click("TabS22");
+    auto& edit = widget<QLineEdit>("TxtInterval");
+    edit.setFocus();
+    edit.setCursorPosition(1);
+    QTest::keyClick(&edit, Qt::Key_5);
+    EXPECT_EQ(edit.text(), "15000");
+    EXPECT_EQ(edit.cursorPosition(), 2);
+}
+
+TEST_F(MainWindowTest, TpsMaxFieldRejectsText) {
+    click("TabS22");
+    auto& edit = widget<QLineEdit>("TxtTpsMax");
+    edit.clear();
+    QTest::keyClicks(&edit, QStringLiteral("9x"));
+    EXPECT_EQ(edit.text(), "1800");
+    EXPECT_EQ(presenter.form().txtTpsMax, "1800");
+}
+
+TEST_F(MainWindowTest, VolumeSliderUpdatesLabelAndPlayer) {
+    key("SliderVolWMP", Qt::Key_Home);
+    EXPECT_EQ(text("LblVol"), "Volume : 0%");
+    EXPECT_EQ(player.vol, -2500);
+    key("SliderVolWMP", Qt::Key_End);
+    EXPECT_EQ(text("LblVol"), "Volume : 100%");
+    EXPECT_EQ(player.vol, 0);
+
+    click("CHKMute");
+    EXPECT_TRUE(player.muted);
+    EXPECT_TRUE(widget<QCheckBox>("CHKMute").isChecked());
+}
+
+TEST_F(MainWindowTest, PeriodSliderShowsPeriodAndRefreshesItsTooltip) {
+    auto& slider = widget<QSlider>("SliderLireTemps");
+    EXPECT_EQ(slider.value(), 30);
+    EXPECT_EQ(text("Label2"), "30 sec.");
+
+    key("SliderLireTemps", Qt::Key_End);
+    EXPECT_EQ(slider.value(), 1800);
+    EXPECT_EQ(text("Label2"), "1800 sec.");
+    EXPECT_EQ(widget<QProgressBar>("ProgressBar1").maximum(), 1800 * 1000);
+
+    EXPECT_TRUE(slider.hasMouseTracking());
+    const QPointF at(slider.width() / 2.0, slider.height() / 2.0);
+    QMouseEvent move(QEvent::MouseMove, at, slider.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&slider, &move);
+    EXPECT_EQ(slider.toolTip(), "Max : 30 min.");
+}
+
+TEST_F(MainWindowTest, RecentFilesComboChoosesTheFile) {
+    openFile(kFileA);
+    openFile(kFileB);
+    auto& combo = widget<QComboBox>("ComboFichierRecent");
+    ASSERT_EQ(combo.count(), 2);
+    EXPECT_EQ(combo.currentText(), kFileB);
+    EXPECT_EQ(combo.toolTip(), kFileB);
+    EXPECT_EQ(text("LBLDuree"), "Durée du fichier : 0:40");
+
+    key("ComboFichierRecent", Qt::Key_Down);
+    EXPECT_EQ(combo.currentText(), kFileA);
+    EXPECT_EQ(combo.toolTip(), kFileA);
+    EXPECT_EQ(presenter.form().comboFichierRecent.text, kFileA);
+    EXPECT_EQ(text("LBLDuree"), "Durée du fichier : 0:12");
+}
+
+TEST_F(MainWindowTest, GeneralOptionsAreForwarded) {
+    click("OptVOX");
+    EXPECT_TRUE(widget<QRadioButton>("OptVOX").isChecked());
+    EXPECT_FALSE(widget<QRadioButton>("OptPORTCOM").isChecked());
+    // A second click on the chosen option leaves it chosen.
+    click("OptVOX");
+    EXPECT_TRUE(widget<QRadioButton>("OptVOX").isChecked());
+    click("OptPORTCOM");
+    EXPECT_TRUE(widget<QRadioButton>("OptPORTCOM").isChecked());
+    EXPECT_FALSE(widget<QRadioButton>("OptVOX").isChecked());
+
+    key("ComboModeCOMPTT", Qt::Key_Down);
+    EXPECT_EQ(presenter.form().comboModeCOMPTT.text, "DTR");
+    EXPECT_EQ(widget<QComboBox>("ComboModeCOMPTT").currentText(), "DTR");
+
+    // Recording raises the priority and turns to the Audio page.
+    click("chkRec");
+    EXPECT_EQ(recorder.shows, 1);
+    EXPECT_TRUE(widget<QCheckBox>("chkRec").isChecked());
+    EXPECT_TRUE(shown("FrmAudio"));
+    EXPECT_EQ(background("TabS23"), kSelected);
+    EXPECT_EQ(widget<QComboBox>("ComboPriorite").currentIndex(), 0);
+
+    click("TabS22");
+    key("ComboPriorite", Qt::Key_Down);
+    EXPECT_EQ(priority.set_.back(), 1);
+    EXPECT_EQ(presenter.form().comboPrioriteIndex, 1);
+}
+
+TEST_F(MainWindowTest, RenderShowsTheFormWithoutCallingBack) {
+    MainForm& f = presenter.form();
+    f.sliderLireTemps = {10, 600, 120, true, QStringLiteral("Max : 10 min.")};
+    f.sliderVolWMP.value = -1250;
+    f.lblVol = QStringLiteral("Volume : 50%");
+    f.comboFichierRecent = {{kFileA, kFileB}, 1, kFileB, kFileB, true};
+    f.comboModeCOMPTT.index = 1;
+    f.comboPrioriteIndex = 3;
+    f.chkMute = true;
+    f.chkRec = true;
+    f.optPortCom = false;
+    f.optVox = true;
+    f.txtInterval = QStringLiteral("500");
+    f.txtTpsMax = QStringLiteral("900");
+    f.progressBar1 = {0.0f, 120.0f, 42.5f};
+    f.lblTempTimer = QStringLiteral("1:17");
+    f.lblTempsFichier = QStringLiteral("0:05");
+    f.frmFichierEnabled = false;
+    selectPageTab(f, 1);
+
+    QSignalSpy changes(&presenter, &MainPresenter::changed);
+    window.render();
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(player.vol, 0);
+    EXPECT_TRUE(priority.set_.empty());
+
+    auto& period = widget<QSlider>("SliderLireTemps");
+    EXPECT_EQ(period.minimum(), 10);
+    EXPECT_EQ(period.maximum(), 600);
+    EXPECT_EQ(period.value(), 120);
+    EXPECT_EQ(period.toolTip(), "Max : 10 min.");
+    EXPECT_EQ(widget<QSlider>("SliderVolWMP").value(), -1250);
+    EXPECT_EQ(text("LblVol"), "Volume : 50%");
+    auto& files = widget<QComboBox>("ComboFichierRecent");
+    EXPECT_EQ(files.count(), 2);
+    EXPECT_EQ(files.currentText(), kFileB);
+    EXPECT_FALSE(files.isEditable());
+    EXPECT_EQ(widget<QComboBox>("ComboModeCOMPTT").currentText(), "DTR");
+    EXPECT_EQ(widget<QComboBox>("ComboPriorite").currentText(), MainForm::kPriorites[3]);
+    EXPECT_TRUE(widget<QCheckBox>("CHKMute").isChecked());
+    EXPECT_TRUE(widget<QCheckBox>("chkRec").isChecked());
+    EXPECT_FALSE(widget<QRadioButton>("OptPORTCOM").isChecked());
+    EXPECT_TRUE(widget<QRadioButton>("OptVOX").isChecked());
+    EXPECT_EQ(widget<QLineEdit>("TxtInterval").text(), "500");
+    EXPECT_EQ(widget<QLineEdit>("TxtTpsMax").text(), "900");
+    auto& progress = widget<QProgressBar>("ProgressBar1");
+    EXPECT_EQ(progress.minimum(), 0);
+    EXPECT_EQ(progress.maximum(), 120000);
+    EXPECT_EQ(progress.value(), 42500);
+    EXPECT_FALSE(progress.isTextVisible());
+    EXPECT_EQ(text("LblTempTimer"), "1:17");
+    EXPECT_EQ(text("LblTempsFichier"), "0:05");
+    EXPECT_FALSE(enabled("FrmFichier"));
+    EXPECT_TRUE(shown("FrmParametre"));
+
+    presenter.setAppDir(QStringLiteral("/srv/ondrix"));
+    EXPECT_EQ(text("LblDossier"), "Dossier : /srv/ondrix");
+}
+
+TEST_F(MainWindowTest, PeriodBarShowsTheElapsedPartOfTheMessage) {
+    const QColor wavColour(0xC0, 0x00, 0x00); // ShapeWAV's 0x0000C0
+    const QColor totalColour(0x00, 0xC4, 0x00);
+    struct Probe {
+        double at; // fraction of the bar's width
+        QColor colour;
+    };
+    struct Case {
+        const char* name;
+        int wavWidth, cacheLeft, cacheWidth;
+        std::vector<Probe> probes;
+    };
+    const std::vector<Case> cases{
+        {"idle: all covered", 4688, 0, kPeriodBarUnits, {{0.1, totalColour}, {0.9, totalColour}}},
+        {"a quarter elapsed",
+         4688,
+         2344,
+         7031,
+         {{0.1, wavColour}, {0.35, totalColour}, {0.75, totalColour}}},
+        {"all elapsed", 4688, kPeriodBarUnits, 0, {{0.4, wavColour}, {0.6, totalColour}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MainForm& f = presenter.form();
+        f.shapeWAV.width = c.wavWidth;
+        f.shapeCache.left = c.cacheLeft;
+        f.shapeCache.width = c.cacheWidth;
+        window.render();
+        QWidget& bar = widget("PeriodBar");
+        const QImage picture = bar.grab().toImage();
+        for (const Probe& p : c.probes) {
+            const int x = static_cast<int>(p.at * picture.width());
+            EXPECT_EQ(picture.pixelColor(x, picture.height() / 2), p.colour) << "at " << p.at;
+        }
+    }
+}
+
+TEST_F(MainWindowTest, DraggingTheBackgroundMovesTheWindow) {
+    // The offscreen platform cannot move windows itself, so this exercises the
+    // hand-made move used wherever the platform refuses.
+    window.move(100, 100);
+    QWidget& title = widget("LblTitre");
+    const QPoint from = title.mapToGlobal(QPoint(2, 2));
+    const auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
+        const QPointF local = title.mapFromGlobal(QPointF(global));
+        QMouseEvent e(type, local, QPointF(global), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&title, &e);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    send(QEvent::MouseMove, from + QPoint(30, 20), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, from + QPoint(30, 20), Qt::NoButton);
+    EXPECT_EQ(window.pos(), QPoint(130, 120));
+}
+
+TEST_F(MainWindowTest, CloseButtonClosesTheWindow) {
+    ASSERT_TRUE(window.isVisible());
+    EXPECT_EQ(window.windowTitle(), "Ondrix v0.1");
+    EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
+    click("ImgClose");
+    EXPECT_FALSE(window.isVisible());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Test discovery runs this binary without the test environment: default
+    // to the offscreen platform so it never needs a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
