@@ -1,23 +1,470 @@
 #include "platform/sndfileplayer.h"
 
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMediaDevices>
+#include <QPointer>
+#include <QTimer>
+#include <QtEndian>
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
 namespace ondrix {
 
+namespace {
+
+// The sink is fed every 10 ms and holds about 100 ms: a volume change or a
+// stop is heard within that, and a play starts as soon as its first 100 ms are
+// written.
+constexpr int kPumpIntervalMs = 10;
+constexpr int kSinkBufferMs = 100;
+// onFinished releases the transmitter and must never be lost. When the sound
+// server never reports the end of a play, the play is ended this long after
+// its last sample should have been heard; when the sink stops taking samples
+// altogether (server frozen, stream corked), this long after it last did.
+constexpr qint64 kFinishGraceMs = 1000;
+constexpr qint64 kStallMs = 2000;
+// Silence after the file's last sample: a resampler on the way to the device
+// holds back its last few milliseconds until more samples push them out, and
+// the end of a play is only reported once all of the file has been heard.
+constexpr int kTailSilenceMs = 20;
+constexpr int kVolumeSilent = -2500;
+constexpr int kVolumeFull = 0;
+
+struct SndfileCloser {
+    void operator()(SNDFILE* f) const { sf_close(f); }
+};
+using SndfilePtr = std::unique_ptr<SNDFILE, SndfileCloser>;
+
+SndfilePtr openForReading(const QByteArray& nativePath, SF_INFO& info) {
+    info = SF_INFO{};
+    return SndfilePtr(sf_open(nativePath.constData(), SFM_READ, &info));
+}
+
+// Frames per read: a few thousand, whatever the channel count.
+sf_count_t blockFrames(int channels) {
+    return std::max<sf_count_t>(1, 16384 / channels);
+}
+
+// Reads the whole stream to count its frames: an MP3's header may misstate
+// its length, and a decode error anywhere makes the file unusable.
+// Returns -1 on a decode error.
+sf_count_t countFrames(SNDFILE* sf, int channels) {
+    const sf_count_t block = blockFrames(channels);
+    std::vector<float> buffer(static_cast<size_t>(block * channels));
+    sf_count_t total = 0;
+    for (;;) {
+        const sf_count_t got = sf_readf_float(sf, buffer.data(), block);
+        if (sf_error(sf) != SF_ERR_NO_ERROR)
+            return -1;
+        if (got <= 0)
+            break;
+        total += got;
+    }
+    return total;
+}
+
+// libsndfile opens a WAV whose data chunk is cut short and quietly plays what
+// is there; a message cut in the middle is refused instead. Data sizes of 0
+// and 0xFFFFFFFF are what streaming writers leave and are not checked.
+bool wavDataTruncated(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    const qint64 size = file.size();
+    const QByteArray riff = file.read(12);
+    if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE")
+        return false; // RF64, RIFX...: left to libsndfile
+    qint64 pos = 12;
+    while (pos + 8 <= size) {
+        if (!file.seek(pos))
+            return true;
+        const QByteArray header = file.read(8);
+        if (header.size() < 8)
+            return true;
+        const quint32 chunkSize = qFromLittleEndian<quint32>(header.constData() + 4);
+        if (header.startsWith("data")) {
+            if (chunkSize == 0 || chunkSize == 0xFFFFFFFFu)
+                return false;
+            return pos + 8 + static_cast<qint64>(chunkSize) > size;
+        }
+        pos += 8 + static_cast<qint64>(chunkSize) + (chunkSize & 1u);
+    }
+    return true; // no data chunk within the file
+}
+
+float gainFor(int volume, bool mute) {
+    if (mute || volume <= kVolumeSilent)
+        return 0.0f;
+    return static_cast<float>(std::pow(10.0, volume / 2000.0));
+}
+
+// The file's own rate and channel count, in the best sample format the output
+// takes; fewer channels (mixed down) when it refuses that many.
+QAudioFormat chooseFormat(const QAudioDevice& device, int rate, int channels) {
+    const QAudioFormat::SampleFormat kinds[] = {QAudioFormat::Float, QAudioFormat::Int16,
+                                                QAudioFormat::Int32, QAudioFormat::UInt8};
+    for (int ch : {channels, 2, 1}) {
+        if (ch > channels && ch != 1)
+            continue;
+        for (auto kind : kinds) {
+            QAudioFormat f;
+            f.setSampleRate(rate);
+            f.setChannelCount(ch);
+            f.setSampleFormat(kind);
+            if (device.isFormatSupported(f))
+                return f;
+        }
+    }
+    return {};
+}
+
+template <typename T, typename Convert>
+void renderAs(char* out, const float* in, qsizetype frames, int inCh, int outCh, float gain,
+              Convert convert) {
+    T* dst = reinterpret_cast<T*>(out);
+    for (qsizetype i = 0; i < frames; ++i) {
+        const float* frame = in + i * inCh;
+        for (int c = 0; c < outCh; ++c) {
+            float v;
+            if (outCh == inCh) {
+                v = frame[c];
+            } else if (outCh == 1) {
+                v = 0.0f;
+                for (int k = 0; k < inCh; ++k)
+                    v += frame[k];
+                v /= static_cast<float>(inCh);
+            } else {
+                v = frame[c % inCh];
+            }
+            *dst++ = convert(std::clamp(v * gain, -1.0f, 1.0f));
+        }
+    }
+}
+
+// Decoded float frames, scaled by the gain, in the output's format.
+void render(QByteArray& out, const float* in, qsizetype frames, int inCh,
+            const QAudioFormat& format, float gain) {
+    const int outCh = format.channelCount();
+    out.resize(frames * format.bytesPerFrame());
+    char* dst = out.data();
+    switch (format.sampleFormat()) {
+    case QAudioFormat::Float:
+        renderAs<float>(dst, in, frames, inCh, outCh, gain, [](float v) { return v; });
+        break;
+    case QAudioFormat::Int16:
+        renderAs<qint16>(dst, in, frames, inCh, outCh, gain,
+                         [](float v) { return static_cast<qint16>(std::lrint(v * 32767.0f)); });
+        break;
+    case QAudioFormat::Int32:
+        renderAs<qint32>(dst, in, frames, inCh, outCh, gain, [](float v) {
+            return static_cast<qint32>(std::llrint(static_cast<double>(v) * 2147483647.0));
+        });
+        break;
+    case QAudioFormat::UInt8:
+        renderAs<quint8>(dst, in, frames, inCh, outCh, gain, [](float v) {
+            return static_cast<quint8>(std::lrint(128.0f + v * 127.0f));
+        });
+        break;
+    default:
+        std::memset(dst, 0, static_cast<size_t>(out.size()));
+        break;
+    }
+}
+
+} // namespace
+
 struct SndfilePlayer::Impl {
-    int volume = 0;
+    explicit Impl(SndfilePlayer* owner) : q(owner) {
+        pump.setTimerType(Qt::PreciseTimer);
+        pump.setInterval(kPumpIntervalMs);
+        QObject::connect(&pump, &QTimer::timeout, owner, [this] { tick(); });
+    }
+
+    SndfilePlayer* q;
+
+    // The open file, as counted at open. The file itself is read only while
+    // playing: message files can be long, and the user may replace one
+    // between plays.
+    QByteArray nativePath;
+    int rate = 0;
+    int channels = 0;
+    sf_count_t frames = 0;
+
+    // The current play.
+    bool playing = false;
+    SndfilePtr stream;
+    bool allWritten = false;
+    qint64 framesWritten = 0;
+    sf_count_t silenceLeft = 0;
+    QByteArray pending; // rendered, not yet taken by the sink
+    QElapsedTimer sinceAllWritten;
+    QElapsedTimer sinceProgress;
+    std::vector<float> decoded;
+
+    // One sink, kept across plays while the format stays; a sink of another
+    // format is stopped and deleted later (its destructor spins the event
+    // loop, which must not happen inside our calls).
+    QAudioSink* sink = nullptr;
+    QIODevice* sinkIo = nullptr;
+    std::vector<QPointer<QAudioSink>> retired;
+    QTimer pump;
+
+    int volume = kVolumeFull;
     bool mute = false;
+    bool closing = false;
+
+    void closeFile() {
+        endPlay();
+        nativePath.clear();
+        rate = channels = 0;
+        frames = 0;
+    }
+
+    // Ends the current play silently: no onFinished.
+    void endPlay() {
+        pump.stop(); // first: no tick may feed a sink being stopped
+        if (sink)
+            sink->stop();
+        sinkIo = nullptr;
+        stream.reset();
+        silenceLeft = 0;
+        pending.clear();
+        playing = false;
+        allWritten = false;
+        framesWritten = 0;
+    }
+
+    bool openFile(const QString& path) {
+        const QFileInfo info(path);
+        if (!info.isFile() || !info.isReadable())
+            return false; // also keeps sf_open off directories and fifos
+        const QByteArray native = QFile::encodeName(path);
+        SF_INFO sfInfo;
+        SndfilePtr sf = openForReading(native, sfInfo);
+        if (!sf || sfInfo.samplerate <= 0 || sfInfo.channels <= 0)
+            return false;
+        const int major = sfInfo.format & SF_FORMAT_TYPEMASK;
+        if ((major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX) && wavDataTruncated(path))
+            return false;
+        const sf_count_t counted = countFrames(sf.get(), sfInfo.channels);
+        if (counted <= 0)
+            return false;
+        nativePath = native;
+        rate = sfInfo.samplerate;
+        channels = sfInfo.channels;
+        frames = counted;
+        return true;
+    }
+
+    bool startSink(const QAudioFormat& format) {
+        std::erase_if(retired, [](const QPointer<QAudioSink>& p) { return p.isNull(); });
+        if (sink && sink->format() != format) {
+            sink->stop();
+            sink->deleteLater();
+            retired.emplace_back(sink);
+            sink = nullptr;
+        }
+        if (!sink)
+            sink = new QAudioSink(QMediaDevices::defaultAudioOutput(), format);
+        sink->setBufferSize(format.bytesForDuration(kSinkBufferMs * 1000));
+        sinkIo = sink->start();
+        if (!sinkIo || sink->error() != QAudio::NoError) {
+            sink->stop();
+            sinkIo = nullptr;
+            return false;
+        }
+        return true;
+    }
+
+    unsigned play() {
+        endPlay();
+        if (frames <= 0)
+            return kGenericFailure;
+        SF_INFO sfInfo;
+        stream = openForReading(nativePath, sfInfo);
+        if (!stream || sfInfo.samplerate != rate || sfInfo.channels != channels) {
+            stream.reset();
+            return kGenericFailure;
+        }
+        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        const QAudioFormat format =
+            device.isNull() ? QAudioFormat{} : chooseFormat(device, rate, channels);
+        if (!format.isValid() || !startSink(format)) {
+            stream.reset();
+            return kGenericFailure;
+        }
+        playing = true;
+        sinceProgress.start();
+        feed(); // the first block now: the onset is not left to the next tick
+        pump.start();
+        return 0;
+    }
+
+    // Tops the sink up to what it takes: the file, then a little silence.
+    void feed() {
+        const QAudioFormat format = sink->format();
+        const int bytesPerFrame = format.bytesPerFrame();
+        qsizetype room = sink->bytesFree();
+        if (!writeOut(room))
+            return;
+        const float gain = gainFor(volume, mute);
+        const sf_count_t block = blockFrames(channels);
+        decoded.resize(static_cast<size_t>(block * channels));
+        while (room >= bytesPerFrame && (stream || silenceLeft > 0)) {
+            const sf_count_t want = std::min<sf_count_t>(block, room / bytesPerFrame);
+            sf_count_t got = 0;
+            if (stream) {
+                got = std::max<sf_count_t>(sf_readf_float(stream.get(), decoded.data(), want), 0);
+                // A read error now (the file changed since it was opened)
+                // ends the play where it stands.
+                if (got < want || sf_error(stream.get()) != SF_ERR_NO_ERROR) {
+                    stream.reset();
+                    silenceLeft = static_cast<sf_count_t>(rate) * kTailSilenceMs / 1000;
+                }
+            } else {
+                got = std::min(want, silenceLeft);
+                std::fill_n(decoded.begin(), got * channels, 0.0f);
+                silenceLeft -= got;
+            }
+            if (got > 0) {
+                render(pending, decoded.data(), got, channels, format, gain);
+                framesWritten += got;
+                if (!writeOut(room))
+                    return;
+            }
+        }
+        if (!stream && silenceLeft == 0 && pending.isEmpty() && !allWritten)
+            markAllWritten();
+    }
+
+    // Writes what is pending; true when the sink took all of it.
+    bool writeOut(qsizetype& room) {
+        if (pending.isEmpty())
+            return true;
+        const qint64 n = sinkIo->write(pending.constData(), pending.size());
+        if (n > 0) {
+            pending.remove(0, n);
+            room -= n;
+            sinceProgress.start();
+        }
+        return pending.isEmpty();
+    }
+
+    void markAllWritten() {
+        allWritten = true;
+        sinceAllWritten.start();
+    }
+
+    qint64 writtenUSecs() const { return framesWritten * 1000000 / rate; }
+
+    // The last sample is heard once the sink has drained everything (it goes
+    // Idle) or its played time has caught up with what was written; failing
+    // both, a while after it should have been.
+    bool heardToTheEnd() const {
+        if (sink->state() == QAudio::IdleState)
+            return true;
+        if (sink->processedUSecs() >= writtenUSecs())
+            return true;
+        return sinceAllWritten.elapsed() > kSinkBufferMs + kFinishGraceMs;
+    }
+
+    void tick() {
+        if (!playing)
+            return;
+        // A sound server that went away or froze ends the play; its end is
+        // reported all the same so the transmitter is released.
+        bool gaveUp = sink->state() == QAudio::StoppedState;
+        if (!gaveUp && !allWritten) {
+            feed();
+            gaveUp = !allWritten && sinceProgress.elapsed() > kStallMs;
+        }
+        if (gaveUp || (allWritten && heardToTheEnd())) {
+            endPlay();
+            if (q->onFinished)
+                q->onFinished();
+        }
+    }
+
+    double position() const {
+        if (!playing || !sink)
+            return 0.0;
+        const double heard = static_cast<double>(sink->processedUSecs()) / 1e6;
+        return std::clamp(heard, 0.0, static_cast<double>(frames) / rate);
+    }
 };
 
-SndfilePlayer::SndfilePlayer(QObject* parent) : QObject(parent), d(std::make_unique<Impl>()) {}
-SndfilePlayer::~SndfilePlayer() = default;
-void SndfilePlayer::open(const QString&) {}
-unsigned SndfilePlayer::play() { return kGenericFailure; }
-void SndfilePlayer::stop() {}
-bool SndfilePlayer::isPlaying() const { return false; }
-double SndfilePlayer::position() const { return 0.0; }
-double SndfilePlayer::duration() const { return 0.0; }
-void SndfilePlayer::setVolume(int volume) { d->volume = volume; }
-int SndfilePlayer::volume() const { return d->volume; }
-void SndfilePlayer::setMute(bool mute) { d->mute = mute; }
-bool SndfilePlayer::mute() const { return d->mute; }
+SndfilePlayer::SndfilePlayer(QObject* parent) : QObject(parent), d(std::make_unique<Impl>(this)) {}
+
+SndfilePlayer::~SndfilePlayer() {
+    // Audio destructors spin the event loop: nothing queued for us may run
+    // while we come apart.
+    d->closing = true;
+    d->endPlay();
+    for (const QPointer<QAudioSink>& old : d->retired)
+        delete old.data();
+    delete d->sink;
+    d->sink = nullptr;
+}
+
+void SndfilePlayer::open(const QString& path) {
+    d->closeFile();
+    if (!path.isEmpty() && !d->openFile(path))
+        d->closeFile();
+    // Each open gets its own notice, even when a later open comes before it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!d->closing && onDurationKnown)
+                onDurationKnown();
+        },
+        Qt::QueuedConnection);
+}
+
+unsigned SndfilePlayer::play() {
+    return d->play();
+}
+
+void SndfilePlayer::stop() {
+    d->endPlay();
+}
+
+bool SndfilePlayer::isPlaying() const {
+    return d->playing;
+}
+
+double SndfilePlayer::position() const {
+    return d->position();
+}
+
+double SndfilePlayer::duration() const {
+    return d->rate > 0 ? static_cast<double>(d->frames) / d->rate : 0.0;
+}
+
+void SndfilePlayer::setVolume(int volume) {
+    d->volume = std::clamp(volume, kVolumeSilent, kVolumeFull);
+}
+
+int SndfilePlayer::volume() const {
+    return d->volume;
+}
+
+void SndfilePlayer::setMute(bool mute) {
+    d->mute = mute;
+}
+
+bool SndfilePlayer::mute() const {
+    return d->mute;
+}
 
 } // namespace ondrix

@@ -1,0 +1,230 @@
+#include "capture.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace ondrix::test {
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr auto kStartTimeout = std::chrono::seconds(5);
+
+} // namespace
+
+NullSinkRecorder::NullSinkRecorder(QString source) : source_(std::move(source)) {}
+
+NullSinkRecorder::~NullSinkRecorder() {
+    stop();
+}
+
+bool NullSinkRecorder::start() {
+    stop();
+    error_.clear();
+    {
+        std::lock_guard lock(mutex_);
+        samples_.clear();
+        hasOddByte_ = false;
+        haveOrigin_ = false;
+    }
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
+        error_ = QStringLiteral("PULSE_SERVER is not set: source the env file of scripts/rig.sh");
+        return false;
+    }
+
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        error_ = QStringLiteral("pipe: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    const QByteArray device = QFile::encodeName(source_);
+    // 10 ms of capture latency: onsets are stamped within that.
+    const char* argv[] = {"parec",
+                          "--raw",
+                          "--format=s16le",
+                          "--channels=1",
+                          "--rate=48000",
+                          "--latency-msec=10",
+                          "-d",
+                          device.constData(),
+                          nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    const int rc =
+        posix_spawnp(&pid_, "parec", &actions, nullptr, const_cast<char**>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (rc != 0) {
+        close(fds[0]);
+        pid_ = -1;
+        error_ =
+            QStringLiteral("cannot run parec: %1").arg(QString::fromLocal8Bit(std::strerror(rc)));
+        return false;
+    }
+    reader_ = std::thread([this, fd = fds[0]] { readLoop(fd); });
+
+    const auto deadline = Clock::now() + kStartTimeout;
+    while (Clock::now() < deadline) {
+        {
+            std::lock_guard lock(mutex_);
+            if (!samples_.empty())
+                return true;
+        }
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            error_ = QStringLiteral("parec exited (status %1) before recording from %2; is the rig "
+                                    "running (scripts/rig.sh start)?")
+                         .arg(status)
+                         .arg(source_);
+            stop();
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    error_ = QStringLiteral("no samples from %1 within %2 s")
+                 .arg(source_)
+                 .arg(std::chrono::duration_cast<std::chrono::seconds>(kStartTimeout).count());
+    stop();
+    return false;
+}
+
+void NullSinkRecorder::readLoop(int fd) {
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        const auto arrived = Clock::now();
+        std::lock_guard lock(mutex_);
+        const char* p = buffer;
+        size_t left = static_cast<size_t>(n);
+        if (hasOddByte_) {
+            const char pair[2] = {oddByte_, *p};
+            int16_t s;
+            std::memcpy(&s, pair, 2);
+            samples_.push_back(s);
+            ++p;
+            --left;
+            hasOddByte_ = false;
+        }
+        const size_t whole = left / 2;
+        const size_t old = samples_.size();
+        samples_.resize(old + whole);
+        std::memcpy(samples_.data() + old, p, whole * 2);
+        if (left % 2) {
+            oddByte_ = p[left - 1];
+            hasOddByte_ = true;
+        }
+        const auto recorded = std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(static_cast<double>(samples_.size()) / kRate));
+        const auto origin = arrived - recorded;
+        if (!haveOrigin_ || origin < origin_) {
+            origin_ = origin;
+            haveOrigin_ = true;
+        }
+    }
+    close(fd);
+}
+
+std::vector<int16_t> NullSinkRecorder::stop() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        pid_ = -1;
+    }
+    if (reader_.joinable())
+        reader_.join();
+    std::lock_guard lock(mutex_);
+    return samples_;
+}
+
+double NullSinkRecorder::secondsAt(Clock::time_point when) const {
+    std::lock_guard lock(mutex_);
+    if (!haveOrigin_)
+        return 0.0;
+    return std::chrono::duration<double>(when - origin_).count();
+}
+
+std::vector<Span> soundSpans(const std::vector<int16_t>& samples, int rate, double threshold,
+                             double minGapS) {
+    std::vector<Span> spans;
+    const double level = threshold * 32768.0;
+    const auto minGap = static_cast<size_t>(std::llround(minGapS * rate));
+    bool open = false;
+    size_t first = 0;
+    size_t last = 0;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (std::abs(static_cast<double>(samples[i])) <= level)
+            continue;
+        if (open && i - last > minGap) {
+            spans.push_back(
+                {static_cast<double>(first) / rate, static_cast<double>(last + 1) / rate});
+            open = false;
+        }
+        if (!open) {
+            first = i;
+            open = true;
+        }
+        last = i;
+    }
+    if (open)
+        spans.push_back({static_cast<double>(first) / rate, static_cast<double>(last + 1) / rate});
+    return spans;
+}
+
+std::vector<double> onsets(const std::vector<int16_t>& samples, int rate, double threshold,
+                           double minSilenceS) {
+    std::vector<double> times;
+    for (const Span& s : soundSpans(samples, rate, threshold, minSilenceS))
+        if (s.start > 0.0)
+            times.push_back(s.start);
+    return times;
+}
+
+double soundSeconds(const std::vector<int16_t>& samples, int rate, double threshold,
+                    double minGapS) {
+    double total = 0.0;
+    for (const Span& s : soundSpans(samples, rate, threshold, minGapS))
+        total += s.length();
+    return total;
+}
+
+double rms(const std::vector<int16_t>& samples, int rate, double fromS, double toS) {
+    const auto clampIndex = [&](double t) {
+        const double i = std::floor(t * rate);
+        return static_cast<size_t>(std::clamp(i, 0.0, static_cast<double>(samples.size())));
+    };
+    const size_t from = clampIndex(fromS);
+    const size_t to = clampIndex(toS);
+    if (to <= from)
+        return 0.0;
+    double sum = 0.0;
+    for (size_t i = from; i < to; ++i) {
+        const double v = samples[i] / 32768.0;
+        sum += v * v;
+    }
+    return std::sqrt(sum / static_cast<double>(to - from));
+}
+
+} // namespace ondrix::test

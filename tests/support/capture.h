@@ -1,0 +1,84 @@
+#pragma once
+
+// Capture of what the program plays on the test rig's null sink, and the
+// measurements the audio tests make on it. Needs the rig's environment
+// (scripts/rig.sh): PULSE_SERVER and XDG_RUNTIME_DIR.
+
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace ondrix::test {
+
+// Records the monitor of the rig's sink as mono 16-bit samples at kRate, in a
+// thread of its own, so the recording keeps up whatever the event loop does.
+class NullSinkRecorder {
+public:
+    static constexpr int kRate = 48000;
+
+    explicit NullSinkRecorder(QString source = QStringLiteral("ondrix_out.monitor"));
+    ~NullSinkRecorder();
+    NullSinkRecorder(const NullSinkRecorder&) = delete;
+    NullSinkRecorder& operator=(const NullSinkRecorder&) = delete;
+
+    // Starts recording and returns once samples flow, so nothing played after
+    // it is missed. False, with error() saying why, when parec cannot record.
+    bool start();
+    // Ends the recording and returns it (empty if it never started).
+    std::vector<int16_t> stop();
+    // Seconds into the recording at which something played at `when` was
+    // heard; only known once samples have arrived.
+    double secondsAt(std::chrono::steady_clock::time_point when) const;
+    QString error() const { return error_; }
+
+private:
+    void readLoop(int fd);
+
+    QString source_;
+    QString error_;
+    pid_t pid_ = -1;
+    std::thread reader_;
+
+    mutable std::mutex mutex_;
+    std::vector<int16_t> samples_;
+    char oddByte_ = 0;
+    bool hasOddByte_ = false;
+    // The earliest (arrival time - recorded duration) seen: when sample 0
+    // was heard, give or take the capture's own small latency.
+    bool haveOrigin_ = false;
+    std::chrono::steady_clock::time_point origin_;
+};
+
+// A stretch of sound, in seconds from the start of a recording.
+struct Span {
+    double start = 0.0;
+    double end = 0.0;
+    double length() const { return end - start; }
+};
+
+// Where the signal is louder than `threshold` (a fraction of full scale),
+// stretches closer than `minGapS` merged into one: a tone's zero crossings do
+// not split it.
+std::vector<Span> soundSpans(const std::vector<int16_t>& samples, int rate, double threshold,
+                             double minGapS);
+
+// Times at which sound starts after at least `minSilenceS` of silence. Sound
+// already going when the recording began is not an onset.
+std::vector<double> onsets(const std::vector<int16_t>& samples, int rate, double threshold,
+                           double minSilenceS);
+
+// Total length of the sound (see soundSpans), in seconds.
+double soundSeconds(const std::vector<int16_t>& samples, int rate, double threshold,
+                    double minGapS = 0.05);
+
+// Root mean square over [fromS, toS), as a fraction of full scale; 0 for an
+// empty span.
+double rms(const std::vector<int16_t>& samples, int rate, double fromS, double toS);
+
+} // namespace ondrix::test
