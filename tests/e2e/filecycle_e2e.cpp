@@ -1,0 +1,122 @@
+// The real program (window, presenter, timers, libsndfile player on the
+// default PulseAudio output) runs a file cycle; what reaches the rig's null
+// sink is recorded and its onsets measured.
+
+#include "capture.h"
+#include "gui/application.h"
+#include "support/fakes.h"
+#include "tonefile.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+
+using namespace ondrix;
+using namespace ondrix::test;
+
+namespace {
+
+double cpuSeconds() {
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return ru.ru_utime.tv_sec + ru.ru_stime.tv_sec +
+           (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
+// Runs the event loop for `ms` of real time.
+void runFor(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QTest::qWait(std::min<int>(50, static_cast<int>(ms - t.elapsed()) + 1));
+}
+
+template <typename W> W* child(QWidget& w, const char* name) {
+    W* c = w.findChild<W*>(QString::fromLatin1(name));
+    if (!c)
+        ADD_FAILURE() << "no control " << name;
+    return c;
+}
+
+} // namespace
+
+TEST(EndToEnd, FileCycleSendsAtStartOfEveryPeriod) {
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+        << "the test rig is not running: scripts/rig.sh start, then source its env file";
+
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    // Accents and spaces in the path, as operators' folders have them.
+    const QString file = tmp.filePath("Balise é/message d'une seconde.wav");
+    QDir().mkpath(QFileInfo(file).path());
+    QString err;
+    ASSERT_TRUE(writeToneFile(file, ToneFormat::Wav, Tone{1.0, 48000, 1, 1000.0, 0.5}, &err))
+        << err.toStdString();
+
+    FakeDialogs dialogs;
+    dialogs.openResults << file;
+    Application app(AppOptions{tmp.path(), &dialogs});
+    MainWindow& win = app.window();
+    win.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&win));
+
+    QTest::mouseClick(child<QWidget>(win, "CMDOuvrir"), Qt::LeftButton);
+    ASSERT_EQ(app.presenter().form().comboFichierRecent.text, file);
+    ASSERT_EQ(app.presenter().form().sliderLireTemps.min, 6);
+    child<QSlider>(win, "SliderLireTemps")->setValue(6);
+    ASSERT_EQ(app.presenter().form().sliderLireTemps.value, 6);
+    ASSERT_EQ(app.presenter().form().timer1.interval, 1000);
+
+    NullSinkRecorder rec;
+    ASSERT_TRUE(rec.start()) << rec.error().toStdString();
+    runFor(300);
+
+    QTest::mouseClick(child<QWidget>(win, "BTPlay"), Qt::LeftButton);
+    ASSERT_EQ(app.presenter().form().btPlay, PlayImage::Stop);
+
+    // The first sending is over after ~1.3 s; the cycle then only waits.
+    runFor(2000);
+    const double cpu0 = cpuSeconds();
+    QElapsedTimer wait;
+    wait.start();
+    runFor(4500);
+    const double idleCpu = (cpuSeconds() - cpu0) / (wait.elapsed() / 1000.0);
+    runFor(15300 - 6500); // the third sending, at 14 s, is heard whole
+
+    QTest::mouseClick(child<QWidget>(win, "BTPlay"), Qt::LeftButton);
+    EXPECT_EQ(app.presenter().form().btPlay, PlayImage::Play);
+    runFor(300);
+    const std::vector<int16_t> samples = rec.stop();
+
+    const std::vector<double> on = onsets(samples, NullSinkRecorder::kRate, 0.05, 0.5);
+    ASSERT_EQ(on.size(), 3u) << "onsets heard: " << on.size();
+    const double expected[] = {0.0, 7.0, 14.0};
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_NEAR(on[i] - on[0], expected[i], 0.150) << "sending " << i;
+    const auto spans = soundSpans(samples, NullSinkRecorder::kRate, 0.05, 0.05);
+    for (const Span& s : spans)
+        EXPECT_NEAR(s.length(), 1.0, 0.05);
+
+    std::printf("measure: onsets after the first (s): %.4f %.4f\n", on[1] - on[0], on[2] - on[0]);
+    std::printf("measure: start-to-start error per period (ms): %.1f %.1f\n",
+                (on[1] - on[0] - 7.0) * 1000.0, (on[2] - on[1] - 7.0) * 1000.0);
+    std::printf("measure: CPU while waiting between sendings: %.3f %% of one core\n",
+                idleCpu * 100.0);
+}
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
