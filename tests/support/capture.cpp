@@ -1,5 +1,8 @@
 #include "capture.h"
 
+#include <pthread.h>
+#include <time.h>
+
 #include <QFile>
 
 #include <algorithm>
@@ -77,7 +80,11 @@ bool NullSinkRecorder::start() {
             QStringLiteral("cannot run parec: %1").arg(QString::fromLocal8Bit(std::strerror(rc)));
         return false;
     }
-    reader_ = std::thread([this, fd = fds[0]] { readLoop(fd); });
+    reader_ = std::thread([this, fd = fds[0]] {
+        // Named so that CPU measurements of the program under test can leave it out.
+        pthread_setname_np(pthread_self(), kThreadName);
+        readLoop(fd);
+    });
 
     const auto deadline = Clock::now() + kStartTimeout;
     while (Clock::now() < deadline) {
@@ -225,6 +232,16 @@ double rms(const std::vector<int16_t>& samples, int rate, double fromS, double t
         sum += v * v;
     }
     return std::sqrt(sum / static_cast<double>(to - from));
+}
+
+double NullSinkRecorder::readerCpuSeconds() {
+    if (!reader_.joinable())
+        return 0.0;
+    clockid_t cid{};
+    timespec ts{};
+    if (pthread_getcpuclockid(reader_.native_handle(), &cid) != 0 || clock_gettime(cid, &ts) != 0)
+        return 0.0;
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
 } // namespace ondrix::test

@@ -21,6 +21,7 @@ namespace ondrix::test {
 class NullSinkRecorder {
 public:
     static constexpr int kRate = 48000;
+    static constexpr const char* kThreadName = "nullsink-rec";
 
     explicit NullSinkRecorder(QString source = QStringLiteral("ondrix_out.monitor"));
     ~NullSinkRecorder();
@@ -36,6 +37,9 @@ public:
     // heard; only known once samples have arrived.
     double secondsAt(std::chrono::steady_clock::time_point when) const;
     QString error() const { return error_; }
+    // CPU time spent so far by the recording thread (0 when not recording), so
+    // that CPU measurements of the program under test can leave it out.
+    double readerCpuSeconds();
 
 private:
     void readLoop(int fd);
