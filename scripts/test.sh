@@ -24,12 +24,12 @@ run_suite() {
     ctest --test-dir "$dir" --output-on-failure -j2 || status=1
 }
 
-run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDRIX_TESTS=ON -DONDRIX_SANITIZE=OFF
 # Third-party libraries (fontconfig, PulseAudio, Qt plugins) keep caches for
 # the life of the process; leak reports are limited to our own code.
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DONDRIX_SANITIZE=ON
+run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DONDRIX_TESTS=ON -DONDRIX_SANITIZE=ON
 
 exit $status
