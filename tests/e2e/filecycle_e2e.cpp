@@ -116,11 +116,3 @@ TEST(EndToEnd, FileCycleSendsAtStartOfEveryPeriod) {
     std::printf("measure: CPU while waiting between sendings: %.3f %% of one core\n",
                 idleCpu * 100.0);
 }
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -147,12 +147,15 @@ TEST_F(MainWindowTest, ButtonPictureAndTooltipFollowTheForm) {
 }
 
 TEST_F(MainWindowTest, MessageTabsSwitchColoursFramesAndVolumeSlider) {
-    EXPECT_EQ(background("TabS11"), kSelected);
-    EXPECT_EQ(background("TabS12"), kUnselected);
-    EXPECT_TRUE(shown("FrmFichier"));
-    EXPECT_FALSE(shown("FrmSynthese"));
-    EXPECT_TRUE(shown("SliderVolWMP"));
-    EXPECT_FALSE(shown("SliderVolVoix"));
+    const auto expectFileMode = [this] {
+        EXPECT_EQ(background("TabS11"), kSelected);
+        EXPECT_EQ(background("TabS12"), kUnselected);
+        EXPECT_TRUE(shown("FrmFichier"));
+        EXPECT_FALSE(shown("FrmSynthese"));
+        EXPECT_TRUE(shown("SliderVolWMP"));
+        EXPECT_FALSE(shown("SliderVolVoix"));
+    };
+    expectFileMode();
 
     click("TabS12");
     EXPECT_EQ(background("TabS11"), kUnselected);
@@ -164,12 +167,7 @@ TEST_F(MainWindowTest, MessageTabsSwitchColoursFramesAndVolumeSlider) {
     EXPECT_TRUE(shown("SliderVolVoix"));
 
     click("TabS11");
-    EXPECT_EQ(background("TabS11"), kSelected);
-    EXPECT_EQ(background("TabS12"), kUnselected);
-    EXPECT_TRUE(shown("FrmFichier"));
-    EXPECT_FALSE(shown("FrmSynthese"));
-    EXPECT_TRUE(shown("SliderVolWMP"));
-    EXPECT_FALSE(shown("SliderVolVoix"));
+    expectFileMode();
 }
 
 TEST_F(MainWindowTest, ClickingTheSelectedTabChangesNothing) {
@@ -439,13 +437,3 @@ TEST_F(MainWindowTest, CloseButtonClosesTheWindow) {
 }
 
 } // namespace
-
-int main(int argc, char** argv) {
-    // Test discovery runs this binary without the test environment: default
-    // to the offscreen platform so it never needs a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
