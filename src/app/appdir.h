@@ -6,9 +6,9 @@
 namespace ondrix {
 
 struct CommandLine {
-    QString dir;          // --dir DIR, empty when not given
+    QString dir;           // --dir DIR, empty when not given
     bool headless = false; // --headless
-    QString error;        // a French message when the arguments are wrong
+    QString error;         // a French message when the arguments are wrong
 };
 
 CommandLine parseCommandLine(const QStringList& args);

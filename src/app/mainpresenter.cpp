@@ -16,9 +16,15 @@ void MainPresenter::setAppDir(const QString& dir) {
     act([&] { form_.appDirText = dir; });
 }
 
-void MainPresenter::BTPlay_Click() { act([this] { beacon_.BTPlay_Click(); }); }
-void MainPresenter::TabS11_Click() { act([this] { beacon_.TabS11_Click(); }); }
-void MainPresenter::TabS12_Click() { act([this] { beacon_.TabS12_Click(); }); }
+void MainPresenter::BTPlay_Click() {
+    act([this] { beacon_.BTPlay_Click(); });
+}
+void MainPresenter::TabS11_Click() {
+    act([this] { beacon_.TabS11_Click(); });
+}
+void MainPresenter::TabS12_Click() {
+    act([this] { beacon_.TabS12_Click(); });
+}
 
 void MainPresenter::PageTab_Click(int page) {
     act([&] {
@@ -28,7 +34,9 @@ void MainPresenter::PageTab_Click(int page) {
     });
 }
 
-void MainPresenter::CMDOuvrir_Click() { act([this] { beacon_.CMDOuvrir_Click(); }); }
+void MainPresenter::CMDOuvrir_Click() {
+    act([this] { beacon_.CMDOuvrir_Click(); });
+}
 void MainPresenter::ComboFichierRecent_Change(int index) {
     act([&] { beacon_.ComboFichierRecent_Change(index); });
 }
@@ -41,7 +49,9 @@ void MainPresenter::SliderLireTemps_MouseMove() {
 void MainPresenter::SliderVolWMP_Change(int value) {
     act([&] { beacon_.SliderVolWMP_Change(value); });
 }
-void MainPresenter::CHKMute_Click(bool checked) { act([&] { beacon_.CHKMute_Click(checked); }); }
+void MainPresenter::CHKMute_Click(bool checked) {
+    act([&] { beacon_.CHKMute_Click(checked); });
+}
 void MainPresenter::TxtInterval_Change(const QString& text) {
     act([&] { beacon_.TxtInterval_Change(text); });
 }
@@ -51,16 +61,26 @@ void MainPresenter::TxtInterval_KeyDown(int keyCode) {
 void MainPresenter::TxtTpsMax_Change(const QString& text) {
     act([&] { beacon_.TxtTpsMax_Change(text); });
 }
-void MainPresenter::chkRec_Click(bool checked) { act([&] { beacon_.chkRec_Click(checked); }); }
+void MainPresenter::chkRec_Click(bool checked) {
+    act([&] { beacon_.chkRec_Click(checked); });
+}
 void MainPresenter::ComboPriorite_Change(int index) {
     act([&] { beacon_.ComboPriorite_Change(index); });
 }
-void MainPresenter::OptPORTCOM_Click() { act([this] { beacon_.OptPORTCOM_Click(); }); }
-void MainPresenter::OptVOX_Click() { act([this] { beacon_.OptVOX_Click(); }); }
+void MainPresenter::OptPORTCOM_Click() {
+    act([this] { beacon_.OptPORTCOM_Click(); });
+}
+void MainPresenter::OptVOX_Click() {
+    act([this] { beacon_.OptVOX_Click(); });
+}
 void MainPresenter::ComboModeCOMPTT_Change(int index) {
     act([&] { beacon_.ComboModeCOMPTT_Change(index); });
 }
-void MainPresenter::Timer1_Timer() { act([this] { beacon_.Timer1_Timer(); }); }
-void MainPresenter::Timer2_Timer() { act([this] { beacon_.Timer2_Timer(); }); }
+void MainPresenter::Timer1_Timer() {
+    act([this] { beacon_.Timer1_Timer(); });
+}
+void MainPresenter::Timer2_Timer() {
+    act([this] { beacon_.Timer2_Timer(); });
+}
 
 } // namespace ondrix

@@ -58,8 +58,8 @@ QString Beacon::remainingText(double seconds) {
 
 int Beacon::shapeWidthFor(double seconds) const {
     const long long k = intDiv(kPeriodBarUnits, form_.sliderLireTemps.value);
-    return static_cast<int>(std::clamp<long long>(roundEven(seconds * static_cast<double>(k)), 0,
-                                                  kPeriodBarUnits));
+    return static_cast<int>(
+        std::clamp<long long>(roundEven(seconds * static_cast<double>(k)), 0, kPeriodBarUnits));
 }
 
 bool Beacon::setProgressValue(float value) {
@@ -181,8 +181,12 @@ void Beacon::RelireFichier() {
 
 // ---------------------------------------------------------------- countdown
 
-void Beacon::Timer1_Timer() { countdownTick(true); }
-void Beacon::Timer2_Timer() { countdownTick(false); }
+void Beacon::Timer1_Timer() {
+    countdownTick(true);
+}
+void Beacon::Timer2_Timer() {
+    countdownTick(false);
+}
 
 void Beacon::countdownTick(bool fileMode) {
     auto& pb = form_.progressBar1;
@@ -265,7 +269,9 @@ void Beacon::applySliderMin(int min) {
         SliderLireTemps_Change(sl.min);
 }
 
-void Beacon::playerDurationKnown() { SliderLireTemps_Change(form_.sliderLireTemps.value); }
+void Beacon::playerDurationKnown() {
+    SliderLireTemps_Change(form_.sliderLireTemps.value);
+}
 
 // ---------------------------------------------------------------- file choice
 

@@ -83,8 +83,8 @@ struct MainForm {
     // Keying mode and PTT line.
     bool optPortCom = true;
     bool optVox = false;
-    ComboState comboModeCOMPTT{{QStringLiteral("RTS"), QStringLiteral("DTR")}, 0,
-                               QStringLiteral("RTS"), {}, true};
+    ComboState comboModeCOMPTT{
+        {QStringLiteral("RTS"), QStringLiteral("DTR")}, 0, QStringLiteral("RTS"), {}, true};
 
     // Countdown timers: file mode (Timer1) and speech mode (Timer2).
     TimerState timer1{false, 1000};

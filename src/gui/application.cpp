@@ -3,8 +3,7 @@
 namespace ondrix {
 
 Application::Application(const AppOptions& options)
-    : presenter_(MainPresenter::Services{player_,
-                                         options.dialogs ? *options.dialogs : qtDialogs_,
+    : presenter_(MainPresenter::Services{player_, options.dialogs ? *options.dialogs : qtDialogs_,
                                          speaker_, recorder_, priority_}),
       timers_(presenter_), window_(presenter_) {
     qtDialogs_.setParent(&window_);

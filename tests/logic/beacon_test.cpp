@@ -259,8 +259,10 @@ TEST_F(BeaconTest, FileLengthSetsTheShortestPeriod) {
 }
 
 TEST_F(BeaconTest, VolumeAndMute) {
-    const std::pair<int, const char*> cases[] = {
-        {-1250, "Volume : 50%"}, {0, "Volume : 100%"}, {-2500, "Volume : 0%"}, {-625, "Volume : 75%"}};
+    const std::pair<int, const char*> cases[] = {{-1250, "Volume : 50%"},
+                                                 {0, "Volume : 100%"},
+                                                 {-2500, "Volume : 0%"},
+                                                 {-625, "Volume : 75%"}};
     for (auto [v, text] : cases) {
         p.SliderVolWMP_Change(v);
         EXPECT_EQ(f.lblVol, text);
@@ -315,8 +317,8 @@ TEST_F(BeaconTest, StartNeedsAPttLineWhenKeyingBySerial) {
         bool vox;
         bool refused;
     };
-    const Case cases[] = {{false, false, true}, {false, true, false}, {true, false, true},
-                          {true, true, true}};
+    const Case cases[] = {
+        {false, false, true}, {false, true, false}, {true, false, true}, {true, true, true}};
     for (const Case& c : cases) {
         FakeDialogs dl;
         FakeSpeaker sp;

@@ -6,8 +6,8 @@
 using namespace ondrix;
 
 TEST(Text, RoundingIsHalfToEven) {
-    const std::pair<double, long long> cases[] = {
-        {0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {2.4999, 2}, {94.6, 95}};
+    const std::pair<double, long long> cases[] = {{0.5, 0},   {1.5, 2},    {2.5, 2},  {-0.5, 0},
+                                                  {-1.5, -2}, {2.4999, 2}, {94.6, 95}};
     for (auto [v, want] : cases)
         EXPECT_EQ(roundEven(v), want) << v;
 }
@@ -20,10 +20,15 @@ TEST(Text, NumericTexts) {
 }
 
 TEST(Text, RemainingTime) {
-    const std::pair<double, const char*> cases[] = {
-        {65, "1:05"}, {9, "0:09"}, {0, "0:00"}, {59.4, "0:59"},
-        // Rounded once: never "0:60".
-        {59.6, "1:00"}, {119.5, "2:00"}, {3600, "60:00"}, {-0.2, "0:00"}};
+    const std::pair<double, const char*> cases[] = {{65, "1:05"},
+                                                    {9, "0:09"},
+                                                    {0, "0:00"},
+                                                    {59.4, "0:59"},
+                                                    // Rounded once: never "0:60".
+                                                    {59.6, "1:00"},
+                                                    {119.5, "2:00"},
+                                                    {3600, "60:00"},
+                                                    {-0.2, "0:00"}};
     for (auto [r, want] : cases)
         EXPECT_EQ(Beacon::remainingText(r), QString::fromUtf8(want)) << r;
 }
