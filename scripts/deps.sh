@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
     # build
     cmake ninja-build g++ pkg-config clang-format
-    qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libsndfile1-dev
+    qt6-base-dev qt6-multimedia-dev qt6-serialport-dev qt6-qpa-plugins libsndfile1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     # audio playback at run time
     pulseaudio-utils

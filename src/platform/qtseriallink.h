@@ -1,0 +1,40 @@
+#pragma once
+
+#include "radiolink/seriallink.h"
+
+#include <QStringList>
+
+#include <memory>
+
+namespace ondrix {
+
+// The serial link over QSerialPort. Port number n is the n-th device of the
+// port map: the paths in ONDRIX_SERIAL_PORTS (comma-separated, number 1
+// first) when that variable is set, else the serial devices present, sorted.
+class QtSerialLink : public SerialLink {
+public:
+    QtSerialLink();
+    ~QtSerialLink() override;
+
+    // The port map as read from the environment or the system, now.
+    static QStringList portMap();
+
+    bool setPortNumber(int number) override;
+    int portNumber() const override;
+    QString devicePath(int number) const override;
+    bool isOpen() const override;
+    int open() override;
+    void close() override;
+    int setDTR(bool on) override;
+    int setRTS(bool on) override;
+    int CTS() override;
+    int DSR() override;
+    int DCD() override;
+    int RI() override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace ondrix
