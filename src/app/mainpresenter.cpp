@@ -3,13 +3,23 @@
 namespace ondrix {
 
 MainPresenter::MainPresenter(Services services, QObject* parent)
-    : QObject(parent), services_(services), beacon_(form_, params_, services) {
+    : QObject(parent), services_(services),
+      beacon_(form_, params_,
+              Beacon::Services{services.player, services.dialogs, services.speaker,
+                               services.recorder, services.priority}),
+      radio_(form_, params_, beacon_,
+             RadioLink::Services{services.serial ? *services.serial : noSerial_, services.dialogs,
+                                 services.sleeper ? *services.sleeper : noWait_,
+                                 services.recorder}) {
+    beacon_.setTransmitter(&radio_);
     services_.player.onDurationKnown = [this] { act([this] { beacon_.playerDurationKnown(); }); };
+    services_.player.onFinished = [this] { act([this] { beacon_.playerFinished(); }); };
 }
 
 MainPresenter::~MainPresenter() {
     // The player may outlive this presenter; it must not call back into it.
     services_.player.onDurationKnown = nullptr;
+    services_.player.onFinished = nullptr;
 }
 
 void MainPresenter::setAppDir(const QString& dir) {
@@ -68,13 +78,43 @@ void MainPresenter::ComboPriorite_Change(int index) {
     act([&] { beacon_.ComboPriorite_Change(index); });
 }
 void MainPresenter::OptPORTCOM_Click() {
-    act([this] { beacon_.OptPORTCOM_Click(); });
+    act([this] { radio_.OptPORTCOM_Click(); });
 }
 void MainPresenter::OptVOX_Click() {
-    act([this] { beacon_.OptVOX_Click(); });
+    act([this] { radio_.OptVOX_Click(); });
 }
 void MainPresenter::ComboModeCOMPTT_Change(int index) {
-    act([&] { beacon_.ComboModeCOMPTT_Change(index); });
+    act([&] { radio_.ComboModeCOMPTT_Change(index); });
+}
+void MainPresenter::PortComList_Change(const QString& text) {
+    act([&] { radio_.PortComList_Change(text); });
+}
+void MainPresenter::PTTLock_Click() {
+    act([this] { radio_.PTTLock_Click(); });
+}
+void MainPresenter::CMDTest_MouseDown() {
+    act([this] { radio_.CMDTest_MouseDown(); });
+}
+void MainPresenter::CMDTest_MouseUp() {
+    act([this] { radio_.CMDTest_MouseUp(); });
+}
+void MainPresenter::IMGActualiser_Click() {
+    act([this] { radio_.IMGActualiser_Click(); });
+}
+void MainPresenter::ImgChercheCom_Click() {
+    act([this] { radio_.ImgChercheCom_Click(); });
+}
+void MainPresenter::ChkCOR_Click(bool checked) {
+    act([&] { radio_.ChkCOR_Click(checked); });
+}
+void MainPresenter::ComboModeCOMCOR_Change(int index) {
+    act([&] { radio_.ComboModeCOMCOR_Change(index); });
+}
+void MainPresenter::TimerCOR_Timer() {
+    act([this] { radio_.TimerCOR_Timer(); });
+}
+void MainPresenter::TimerCOMValide_Timer() {
+    act([this] { radio_.TimerCOMValide_Timer(); });
 }
 void MainPresenter::Timer1_Timer() {
     act([this] { beacon_.Timer1_Timer(); });

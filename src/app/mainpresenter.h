@@ -3,6 +3,7 @@
 #include "beacon/beacon.h"
 #include "core/mainform.h"
 #include "core/params.h"
+#include "radiolink/radiolink.h"
 
 #include <QObject>
 
@@ -13,7 +14,17 @@ namespace ondrix {
 class MainPresenter : public QObject {
     Q_OBJECT
 public:
-    using Services = Beacon::Services;
+    struct Services {
+        FilePlayer& player;
+        Dialogs& dialogs;
+        Speaker& speaker;
+        RecorderWindow& recorder;
+        ProcessPriority& priority;
+        // No serial link: every open fails, as with no port at all.
+        SerialLink* serial = nullptr;
+        // No sleeper: the fixed waits are skipped.
+        Sleeper* sleeper = nullptr;
+    };
 
     explicit MainPresenter(Services services, QObject* parent = nullptr);
     ~MainPresenter() override;
@@ -23,6 +34,7 @@ public:
     const Params& params() const { return params_; }
     Params& params() { return params_; }
     Beacon& beacon() { return beacon_; }
+    RadioLink& radio() { return radio_; }
 
     void setAppDir(const QString& dir);
 
@@ -45,10 +57,20 @@ public:
     void OptPORTCOM_Click();
     void OptVOX_Click();
     void ComboModeCOMPTT_Change(int index);
+    void PortComList_Change(const QString& text);
+    void PTTLock_Click();
+    void CMDTest_MouseDown();
+    void CMDTest_MouseUp();
+    void IMGActualiser_Click();
+    void ImgChercheCom_Click();
+    void ChkCOR_Click(bool checked);
+    void ComboModeCOMCOR_Change(int index);
 
     // Timer drivers.
     void Timer1_Timer();
     void Timer2_Timer();
+    void TimerCOR_Timer();
+    void TimerCOMValide_Timer();
 
 signals:
     void changed();
@@ -59,10 +81,39 @@ private:
         emit changed();
     }
 
+    class NoSerial : public SerialLink {
+    public:
+        bool setPortNumber(int n) override {
+            number_ = n;
+            return true;
+        }
+        int portNumber() const override { return number_; }
+        QString devicePath(int) const override { return {}; }
+        bool isOpen() const override { return false; }
+        int open() override { return kCannotOpen; }
+        void close() override {}
+        int setDTR(bool) override { return kStateCannotBeSet; }
+        int setRTS(bool) override { return kStateCannotBeSet; }
+        int CTS() override { return 0; }
+        int DSR() override { return 0; }
+        int DCD() override { return 0; }
+        int RI() override { return 0; }
+
+    private:
+        int number_ = 0;
+    };
+    class NoWait : public Sleeper {
+    public:
+        void sleepMs(int) override {}
+    };
+
     MainForm form_;
     Params params_;
     Services services_;
+    NoSerial noSerial_;
+    NoWait noWait_;
     Beacon beacon_;
+    RadioLink radio_;
 };
 
 } // namespace ondrix

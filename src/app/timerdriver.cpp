@@ -6,12 +6,20 @@ namespace ondrix {
 
 TimerDriver::TimerDriver(MainPresenter& presenter, QObject* parent)
     : QObject(parent), presenter_(presenter) {
-    for (QTimer* t : {&timer1_, &timer2_})
-        t->setTimerType(Qt::PreciseTimer);
-    connect(&timer1_, &QTimer::timeout, this, [this] { presenter_.Timer1_Timer(); });
-    connect(&timer2_, &QTimer::timeout, this, [this] { presenter_.Timer2_Timer(); });
+    const MainForm& f = presenter_.form();
+    drive(f.timer1, &MainPresenter::Timer1_Timer);
+    drive(f.timer2, &MainPresenter::Timer2_Timer);
+    drive(f.timerCOR, &MainPresenter::TimerCOR_Timer);
+    drive(f.timerCOMValide, &MainPresenter::TimerCOMValide_Timer);
     connect(&presenter_, &MainPresenter::changed, this, &TimerDriver::sync);
     sync();
+}
+
+void TimerDriver::drive(const TimerState& state, void (MainPresenter::*tick)()) {
+    auto* timer = new QTimer(this);
+    timer->setTimerType(Qt::PreciseTimer);
+    connect(timer, &QTimer::timeout, this, [this, tick] { (presenter_.*tick)(); });
+    driven_.push_back({&state, timer});
 }
 
 void TimerDriver::syncOne(QTimer& timer, const TimerState& state) {
@@ -25,8 +33,8 @@ void TimerDriver::syncOne(QTimer& timer, const TimerState& state) {
 }
 
 void TimerDriver::sync() {
-    syncOne(timer1_, presenter_.form().timer1);
-    syncOne(timer2_, presenter_.form().timer2);
+    for (const Driven& d : driven_)
+        syncOne(*d.timer, *d.state);
 }
 
 } // namespace ondrix

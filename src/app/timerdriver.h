@@ -4,6 +4,8 @@
 
 #include <QTimer>
 
+#include <vector>
+
 namespace ondrix {
 
 // Runs the countdown timers the presenter's form asks for: after every
@@ -15,11 +17,15 @@ public:
     void sync();
 
 private:
+    struct Driven {
+        const TimerState* state;
+        QTimer* timer;
+    };
     static void syncOne(QTimer& timer, const TimerState& state);
+    void drive(const TimerState& state, void (MainPresenter::*tick)());
 
     MainPresenter& presenter_;
-    QTimer timer1_;
-    QTimer timer2_;
+    std::vector<Driven> driven_;
 };
 
 } // namespace ondrix

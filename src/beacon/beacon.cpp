@@ -17,13 +17,11 @@ const QString Beacon::kOpenFilter =
 
 namespace {
 constexpr int kRecentSlots = 8;
-constexpr int kParamPTTLine = 8;
 constexpr int kParamVolume = 9;
 constexpr int kParamMute = 10;
 constexpr int kParamMode = 25;
 constexpr int kParamPeriod = 28;
 constexpr int kParamPriority = 33;
-constexpr int kParamKeying = 34;
 constexpr int kParamRec = 35;
 constexpr int kPageGeneral = 0;
 constexpr int kPageAudio = 2;
@@ -133,8 +131,37 @@ void Beacon::BoutonPLAYSynth() {
     }
 }
 
-void Beacon::CMDPLAY() {
+Beacon::Sending Beacon::sendFile() {
+    // Keyed before the first sample goes out, so nothing of it is lost.
+    if (transmitter_ && !fileKeyed_) {
+        if (!transmitter_->keyForSending())
+            return Sending::Refused;
+        fileKeyed_ = true;
+    }
     if (s_.player.play() == FilePlayer::kGenericFailure) {
+        releaseFile();
+        return Sending::BadFile;
+    }
+    return Sending::Sent;
+}
+
+void Beacon::releaseFile() {
+    if (!fileKeyed_)
+        return;
+    fileKeyed_ = false;
+    if (transmitter_)
+        transmitter_->releaseAfterSending();
+}
+
+void Beacon::playerFinished() {
+    releaseFile();
+}
+
+void Beacon::CMDPLAY() {
+    const Sending sent = sendFile();
+    if (sent == Sending::Refused)
+        return;
+    if (sent == Sending::BadFile) {
         if (s_.dialogs.message(kMsgFichierInvalide, MsgButtons::OkCancel) == MsgAnswer::Ok)
             CMDOuvrir_Click();
         return;
@@ -149,6 +176,7 @@ void Beacon::CMDSTOP() {
     form_.timer1.enabled = false;
     setBTPlay(PlayImage::Play);
     s_.player.stop();
+    releaseFile();
     form_.progressBar1.value = form_.progressBar1.min;
     lockFrames(false);
 }
@@ -176,7 +204,7 @@ void Beacon::CMDSTOPSynth() {
 
 void Beacon::RelireFichier() {
     // Errors are ignored: a file that vanished mid-cycle just stays silent.
-    s_.player.play();
+    sendFile();
 }
 
 // ---------------------------------------------------------------- countdown
@@ -423,29 +451,6 @@ void Beacon::ComboPriorite_Change(int index) {
     if (index >= 0 && index < MainForm::kPriorites.size())
         s_.priority.set(index); // a refusal leaves the priority as it was
     params_.set(kParamPriority, QString::number(index));
-}
-
-void Beacon::OptPORTCOM_Click() {
-    if (form_.optPortCom)
-        return;
-    form_.optPortCom = true;
-    form_.optVox = false;
-    params_.set(kParamKeying, QStringLiteral("COM"));
-}
-
-void Beacon::OptVOX_Click() {
-    if (form_.optVox)
-        return;
-    form_.optVox = true;
-    form_.optPortCom = false;
-    params_.set(kParamKeying, QStringLiteral("VOX ON"));
-}
-
-void Beacon::ComboModeCOMPTT_Change(int index) {
-    auto& combo = form_.comboModeCOMPTT;
-    combo.index = (index >= 0 && index < combo.items.size()) ? index : -1;
-    combo.text = combo.items.value(combo.index);
-    params_.set(kParamPTTLine, combo.text);
 }
 
 } // namespace ondrix

@@ -39,14 +39,15 @@ public:
     void TxtTpsMax_Change(const QString& text);
     void chkRec_Click(bool checked);
     void ComboPriorite_Change(int index);
-    void OptPORTCOM_Click();
-    void OptVOX_Click();
-    void ComboModeCOMPTT_Change(int index);
 
     // Timers and player notifications.
     void Timer1_Timer();
     void Timer2_Timer();
     void playerDurationKnown();
+    void playerFinished();
+
+    // Keys the transmitter around file sendings; none until set.
+    void setTransmitter(Transmitter* t) { transmitter_ = t; }
 
     // Entry points other features call.
     void BoutonPLAY();
@@ -82,7 +83,14 @@ private:
     MainForm& form_;
     Params& params_;
     Services s_;
+    enum class Sending { Sent, BadFile, Refused };
+    // Starts the loaded file, keyed when the transmitter allows the sending.
+    Sending sendFile();
+    void releaseFile();
+
     QString lastOpenedName_;
+    Transmitter* transmitter_ = nullptr;
+    bool fileKeyed_ = false;
 };
 
 } // namespace ondrix

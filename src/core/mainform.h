@@ -86,6 +86,37 @@ struct MainForm {
     ComboState comboModeCOMPTT{
         {QStringLiteral("RTS"), QStringLiteral("DTR")}, 0, QStringLiteral("RTS"), {}, true};
 
+    // Serial port panel, VOX panel and the port-search panel laid over the first.
+    bool frmPortComVisible = true;
+    bool frmVoxVisible = false;
+    bool frmPortChercheVisible = false;
+    QString lblVox = QStringLiteral("Activer le mode Vox sur\nvotre transmetteur.");
+    ComboState portComList;
+    ProgressBarState pgPortCom{0.0f, 32.0f, 0.0f};
+    QString lblPortCherche = QStringLiteral("Analyse du port COM\nen cours...");
+    TimerState timerCOMValide{false, 500};
+    // Caption of the loading panel, also written by the port search.
+    QString lblChargeParam = QStringLiteral("Chargement des paramètres...");
+
+    // Keying indicators, test button and PTT lock.
+    Colour shapePTTColour = kIndicatorOff;
+    Colour lblDTMFPTTColour = kIndicatorOff;
+    bool cmdTestDown = false; // shown green while held
+    QString cmdTestToolTip;
+    bool pttLockFerme = false; // the picture: the closed padlock holds the transmitter keyed
+    QString pttLockToolTip = QStringLiteral("Verrouillé le PTT");
+
+    // Carrier detect.
+    bool chkCOR = false;
+    ComboState comboModeCOMCOR{
+        {QStringLiteral("CTS"), QStringLiteral("DSR"), QStringLiteral("DCD"), QStringLiteral("RI")},
+        0,
+        QStringLiteral("CTS"),
+        {},
+        false};
+    Colour shapeCORColour = kIndicatorOff;
+    TimerState timerCOR{false, 250};
+
     // Countdown timers: file mode (Timer1) and speech mode (Timer2).
     TimerState timer1{false, 1000};
     TimerState timer2{false, 1000};

@@ -19,6 +19,20 @@ public:
     virtual ~RecorderWindow() = default;
     virtual void show() = 0;
     virtual void ECOUTE() = 0;
+    // Ticks or unticks "Enregistrer ici" (a recording runs while it is ticked).
+    virtual void setChkEnr(bool on) = 0;
+};
+
+// Keying of the transmitter around a sending, as the beacon asks for it. The
+// radio link decides whether and how (serial line or the radio's own VOX).
+class Transmitter {
+public:
+    virtual ~Transmitter() = default;
+    // Before the first sample of a sending goes out. False when the sending
+    // must not go out (the link is being recovered after a lost adapter).
+    virtual bool keyForSending() = 0;
+    // After its last sample has been heard, or when the sending is stopped.
+    virtual void releaseAfterSending() = 0;
 };
 
 // Process priority by the list index 0..3 ("Priorité Haute" ... "Priorité Inf.

@@ -11,9 +11,13 @@ Application::Application(const AppOptions& options)
 }
 
 Application::~Application() {
-    // Nothing may tick into a half-destroyed window.
+    // Nothing may tick into a half-destroyed window, and the transmitter is
+    // released with the port.
     presenter_.beacon().CMDSTOP();
+    presenter_.form().timerCOR.enabled = false;
+    presenter_.form().timerCOMValide.enabled = false;
     timers_.sync();
+    serial_.close();
 }
 
 } // namespace ondrix

@@ -4,6 +4,7 @@
 #include "app/timerdriver.h"
 #include "gui/mainwindow.h"
 #include "gui/qtdialogs.h"
+#include "platform/qtseriallink.h"
 #include "platform/sndfileplayer.h"
 #include "platform/systemservices.h"
 
@@ -32,6 +33,8 @@ private:
     SilentSpeaker speaker_;
     NoRecorder recorder_;
     PosixPriority priority_;
+    QtSerialLink serial_;
+    ThreadSleeper sleeper_;
     MainPresenter presenter_;
     TimerDriver timers_;
     MainWindow window_;

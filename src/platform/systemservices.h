@@ -35,6 +35,7 @@ class NoRecorder : public RecorderWindow {
 public:
     void show() override {}
     void ECOUTE() override {}
+    void setChkEnr(bool) override {}
 };
 
 } // namespace ondrix

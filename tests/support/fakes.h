@@ -4,10 +4,13 @@
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/services.h"
+#include "radiolink/seriallink.h"
 
 #include <QStringList>
 
+#include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace ondrix::test {
@@ -47,7 +50,10 @@ public:
         if (onDurationKnown)
             onDurationKnown();
     }
+    std::function<void()> onPlay; // called as each play starts
     unsigned play() override {
+        if (onPlay)
+            onPlay();
         if (openName.isEmpty()) {
             ++failedPlays;
             return kGenericFailure;
@@ -126,8 +132,10 @@ public:
 class FakeRecorder : public RecorderWindow {
 public:
     int shows = 0, ecoutes = 0;
+    std::vector<bool> chkEnr; // every tick/untick asked for
     void show() override { ++shows; }
     void ECOUTE() override { ++ecoutes; }
+    void setChkEnr(bool on) override { chkEnr.push_back(on); }
 };
 
 class FakePriority : public ProcessPriority {
@@ -137,6 +145,65 @@ public:
     bool set(int index) override {
         set_.push_back(index);
         return !refuse;
+    }
+};
+
+// A serial port whose every open, close and line change is logged in order
+// ("open 1", "close", "DTR 1", "RTS 0"...).
+class FakeSerial : public SerialLink {
+public:
+    QStringList log;
+    int mapSize = 32;      // port numbers with a device behind them
+    std::set<int> present; // numbers that open
+    std::set<int> held;    // numbers held by another program
+    bool removed = false;  // the adapter was pulled out: line changes fail
+    int number = 0;
+    bool opened = false;
+    bool rts = false, dtr = false;
+    int cts = 0, dsr = 0, dcd = 0, ri = 0;
+
+    bool setPortNumber(int n) override {
+        if (opened)
+            return false;
+        number = n;
+        return true;
+    }
+    int portNumber() const override { return number; }
+    QString devicePath(int n) const override {
+        return n >= 1 && n <= mapSize ? QString("/dev/fake%1").arg(n) : QString();
+    }
+    bool isOpen() const override { return opened; }
+    int open() override {
+        log << QString("open %1").arg(number);
+        if (opened || held.count(number))
+            return kAlreadyOpen;
+        if (!present.count(number))
+            return kCannotOpen;
+        opened = true;
+        return kOk;
+    }
+    void close() override {
+        log << "close";
+        opened = false;
+        rts = dtr = false;
+    }
+    int setDTR(bool on) override { return line("DTR", dtr, on); }
+    int setRTS(bool on) override { return line("RTS", rts, on); }
+    int CTS() override { return opened ? cts : 0; }
+    int DSR() override { return opened ? dsr : 0; }
+    int DCD() override { return opened ? dcd : 0; }
+    int RI() override { return opened ? ri : 0; }
+
+private:
+    int line(const char* name, bool& state, bool on) {
+        if (!opened || removed) {
+            log << QString("%1 failed").arg(name);
+            opened = false;
+            return kStateCannotBeSet;
+        }
+        log << QString("%1 %2").arg(name).arg(on ? 1 : 0);
+        state = on;
+        return kOk;
     }
 };
 

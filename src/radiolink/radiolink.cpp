@@ -1,0 +1,324 @@
+#include "radiolink/radiolink.h"
+
+#include "core/vbtext.h"
+
+#include <algorithm>
+
+namespace ondrix {
+
+const QString RadioLink::kMsgCableDebranche =
+    QStringLiteral("Le câble de communication a certainement été débranché.\n"
+                   "Merci de vérifier la connection.");
+
+namespace {
+constexpr int kParamPTTLine = 8;
+constexpr int kParamKeying = 34;
+constexpr int kParamCORLine = 40;
+constexpr int kParamCOR = 41;
+constexpr int kParamPortsToScan = 42;
+constexpr int kParamPort = 44;
+} // namespace
+
+RadioLink::RadioLink(MainForm& form, Params& params, Beacon& beacon, Services services)
+    : form_(form), params_(params), beacon_(beacon), s_(services) {}
+
+void RadioLink::setIndicators(Colour c) {
+    form_.shapePTTColour = c;
+    form_.lblDTMFPTTColour = c;
+}
+
+void RadioLink::selectChosenPort() {
+    if (chosenPort_ <= 0)
+        return;
+    if (s_.serial.isOpen() && s_.serial.portNumber() != chosenPort_)
+        s_.serial.close();
+    if (!s_.serial.isOpen())
+        s_.serial.setPortNumber(chosenPort_);
+}
+
+// ---------------------------------------------------------------- keying
+
+int RadioLink::ActiverPTT() {
+    selectChosenPort();
+    if (!s_.serial.isOpen()) {
+        if (const int r = s_.serial.open())
+            return r;
+    }
+    int r = SerialLink::kOk;
+    if (form_.comboModeCOMPTT.text == QLatin1String("RTS")) {
+        r = s_.serial.setDTR(false);
+        if (!r)
+            r = s_.serial.setRTS(true);
+    } else {
+        r = s_.serial.setDTR(true);
+        if (!r)
+            r = s_.serial.setRTS(false);
+    }
+    if (r)
+        return r;
+    setIndicators(kIndicatorOn);
+    return SerialLink::kOk;
+}
+
+int RadioLink::DesactiverPTT() {
+    if (form_.pttLockFerme)
+        return SerialLink::kOk; // the lock holds the transmitter keyed
+    // A closed port has both lines down already.
+    if (s_.serial.isOpen()) {
+        int r = s_.serial.setDTR(false);
+        if (!r)
+            r = s_.serial.setRTS(false);
+        if (r)
+            return r;
+    }
+    setIndicators(kIndicatorOff);
+    return SerialLink::kOk;
+}
+
+void RadioLink::PTTLock_Click() {
+    if (!form_.pttLockFerme) {
+        form_.pttLockFerme = true;
+        form_.pttLockToolTip = QStringLiteral("Déverrouillé le PTT");
+        ActiverPTT(); // errors ignored: the indicator shows what happened
+    } else {
+        form_.pttLockFerme = false;
+        form_.pttLockToolTip = QStringLiteral("Verrouillé le PTT");
+        DesactiverPTT();
+    }
+}
+
+void RadioLink::CMDTest_MouseDown() {
+    beacon_.CMDSTOP();
+    form_.cmdTestToolTip = QStringLiteral("ON");
+    form_.cmdTestDown = true;
+    ActiverPTT();
+}
+
+void RadioLink::CMDTest_MouseUp() {
+    form_.cmdTestToolTip = QStringLiteral("OFF");
+    form_.cmdTestDown = false;
+    DesactiverPTT();
+}
+
+int RadioLink::keyWithRetry() {
+    const int r = ActiverPTT();
+    if (r == SerialLink::kAlreadyOpen) {
+        // Held by another program: one more try at opening it.
+        selectChosenPort();
+        if (!s_.serial.isOpen() && s_.serial.open() != SerialLink::kOk)
+            heldPortMessage();
+    } else if (r == SerialLink::kStateCannotBeSet) {
+        cableUnplugged();
+    }
+    return r;
+}
+
+bool RadioLink::keyForStart() {
+    if (!form_.optPortCom || recovering_)
+        return true;
+    const int r = keyWithRetry();
+    return r != SerialLink::kAlreadyOpen && r != SerialLink::kStateCannotBeSet;
+}
+
+void RadioLink::releaseAtEnd() {
+    if (!form_.optPortCom || recovering_)
+        return;
+    if (DesactiverPTT() == SerialLink::kStateCannotBeSet)
+        cableUnplugged();
+}
+
+void RadioLink::heldPortMessage() {
+    s_.dialogs.message(QStringLiteral("Le port COM ") + QString::number(chosenPort_) +
+                       QStringLiteral(" est utilisé par un autre programme : l'émetteur n'a "
+                                      "pas pu être commandé."));
+}
+
+void RadioLink::cableUnplugged() {
+    if (recovering_)
+        return;
+    recovering_ = true;
+    // The device is gone, and its lines with it.
+    setIndicators(kIndicatorOff);
+    s_.dialogs.message(kMsgCableDebranche);
+    ChercherPortsCOM();
+    if (form_.tabS11Colour == kTabSelected)
+        beacon_.CMDSTOP();
+    else if (form_.tabS12Colour == kTabSelected)
+        beacon_.CMDSTOPSynth();
+    recovering_ = false;
+}
+
+bool RadioLink::keyForSending() {
+    if (recovering_)
+        return false;
+    if (!form_.optPortCom)
+        return true;
+    // A port that cannot be keyed still lets the file play (the indicator stays
+    // green); only a lost adapter stops the cycle.
+    return keyWithRetry() != SerialLink::kStateCannotBeSet;
+}
+
+void RadioLink::releaseAfterSending() {
+    releaseAtEnd();
+}
+
+// ---------------------------------------------------------------- mode, line, port
+
+void RadioLink::OptPORTCOM_Click() {
+    if (form_.optPortCom)
+        return;
+    form_.optPortCom = true;
+    form_.optVox = false;
+    form_.frmPortComVisible = true;
+    form_.frmVoxVisible = false;
+    form_.frmPortChercheVisible = false;
+    params_.set(kParamKeying, QStringLiteral("COM"));
+}
+
+void RadioLink::OptVOX_Click() {
+    if (form_.optVox)
+        return;
+    form_.optVox = true;
+    form_.optPortCom = false;
+    form_.frmVoxVisible = true;
+    form_.frmPortComVisible = false;
+    form_.frmPortChercheVisible = false;
+    form_.timerCOMValide.enabled = false;
+    params_.set(kParamKeying, QStringLiteral("VOX ON"));
+}
+
+void RadioLink::ComboModeCOMPTT_Change(int index) {
+    auto& combo = form_.comboModeCOMPTT;
+    combo.index = (index >= 0 && index < combo.items.size()) ? index : -1;
+    combo.text = combo.items.value(combo.index);
+    params_.set(kParamPTTLine, combo.text);
+}
+
+void RadioLink::PortComList_Change(const QString& text) {
+    auto& combo = form_.portComList;
+    combo.text = text;
+    combo.index = static_cast<int>(combo.items.indexOf(text));
+    // "COM12" names port 12; the search lists bare numbers.
+    const QString digits = text.size() > 3 ? text.mid(3) : text;
+    if (const auto v = toNumber(digits)) {
+        const long long n = roundEven(*v);
+        if (n >= 1 && n <= kMaxPortsSearched) {
+            chosenPort_ = static_cast<int>(n);
+            if (!s_.serial.isOpen())
+                s_.serial.setPortNumber(chosenPort_);
+        }
+    }
+    combo.toolTip = chosenPort_ > 0 ? s_.serial.devicePath(chosenPort_) : QString();
+    params_.set(kParamPort, text);
+}
+
+// ---------------------------------------------------------------- port search
+
+void RadioLink::ChercherPortsCOM() {
+    auto& list = form_.portComList;
+    list.items.clear();
+    list.index = -1;
+    if (s_.serial.isOpen()) {
+        s_.serial.close();
+        if (!form_.pttLockFerme)
+            setIndicators(kIndicatorOff);
+    }
+    if (params_.get(kParamPortsToScan).isEmpty())
+        params_.set(kParamPortsToScan, QStringLiteral("32"));
+    int last = 0;
+    if (const auto v = toNumber(params_.get(kParamPortsToScan))) {
+        last = static_cast<int>(std::clamp<long long>(roundEven(*v), 0, kMaxPortsSearched));
+        if (last >= 1)
+            form_.pgPortCom.max = static_cast<float>(last);
+    }
+    for (int p = 1; p <= last; ++p) {
+        form_.lblChargeParam = QStringLiteral("Détection des ports COM valide...\n") +
+                               QString::number(p) + QStringLiteral("/") + QString::number(last);
+        s_.serial.setPortNumber(p);
+        form_.lblPortCherche = QStringLiteral("Analyse du port COM") + QString::number(p) +
+                               QStringLiteral("\nen cours...");
+        const int r = s_.serial.isOpen() ? SerialLink::kOk : s_.serial.open();
+        if (r == SerialLink::kOk || r == SerialLink::kAlreadyOpen)
+            list.items << QString::number(p);
+        if (r != SerialLink::kAlreadyOpen)
+            s_.serial.close();
+        form_.pgPortCom.value = static_cast<float>(p);
+        // The wait lets a real device settle; a number with no device behind
+        // it has nothing to wait for.
+        if (!s_.serial.devicePath(p).isEmpty())
+            s_.sleeper.sleepMs(kWaitPerPortMs);
+    }
+    PortComList_Change(list.items.value(0));
+    if (list.items.isEmpty()) {
+        if (form_.optPortCom) {
+            form_.timerCOMValide.enabled = true;
+            form_.frmPortChercheVisible = true;
+            form_.frmPortComVisible = false;
+        }
+    } else {
+        form_.timerCOMValide.enabled = false;
+        form_.frmPortChercheVisible = false;
+        form_.frmPortComVisible = form_.optPortCom;
+    }
+}
+
+void RadioLink::ImgChercheCom_Click() {
+    form_.timerCOMValide.enabled = false;
+    form_.frmPortChercheVisible = false;
+    form_.frmPortComVisible = true;
+}
+
+// ---------------------------------------------------------------- carrier detect
+
+void RadioLink::ChkCOR_Click(bool checked) {
+    form_.chkCOR = checked;
+    if (checked) {
+        params_.set(kParamCOR, QStringLiteral("COR ON"));
+        form_.timerCOR.enabled = true;
+        form_.comboModeCOMCOR.enabled = true;
+    } else {
+        params_.set(kParamCOR, QStringLiteral("COR OFF"));
+        form_.timerCOR.enabled = false;
+        form_.shapeCORColour = kIndicatorOff;
+        form_.comboModeCOMCOR.enabled = false;
+    }
+}
+
+void RadioLink::ComboModeCOMCOR_Change(int index) {
+    auto& combo = form_.comboModeCOMCOR;
+    combo.index = (index >= 0 && index < combo.items.size()) ? index : -1;
+    combo.text = combo.items.value(combo.index);
+    params_.set(kParamCORLine, combo.text);
+}
+
+void RadioLink::TimerCOR_Timer() {
+    if (!form_.chkCOR)
+        return;
+    // The inputs are only readable on an open port; opening does not key.
+    if (!s_.serial.isOpen() && chosenPort_ > 0) {
+        selectChosenPort();
+        s_.serial.open();
+    }
+    int v = 0;
+    switch (form_.comboModeCOMCOR.index) {
+    case 0:
+        v = s_.serial.CTS();
+        break;
+    case 1:
+        v = s_.serial.DSR();
+        break;
+    case 2:
+        v = s_.serial.DCD();
+        break;
+    case 3:
+        v = s_.serial.RI();
+        break;
+    default:
+        break;
+    }
+    form_.shapeCORColour = v ? kIndicatorOn : kIndicatorOff;
+    if (form_.enregistreurOuvert)
+        s_.recorder.setChkEnr(v != 0);
+}
+
+} // namespace ondrix

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "beacon/beacon.h"
+#include "core/clock.h"
+#include "core/dialogs.h"
+#include "core/mainform.h"
+#include "core/params.h"
+#include "core/services.h"
+#include "radiolink/seriallink.h"
+
+#include <functional>
+
+namespace ondrix {
+
+// Keying of the transmitter on a serial line (RTS or DTR) or by the radio's
+// VOX, the test button and the PTT lock, the choice and search of the serial
+// port, and the carrier-detect input.
+class RadioLink : public Transmitter {
+public:
+    struct Services {
+        SerialLink& serial;
+        Dialogs& dialogs;
+        Sleeper& sleeper;
+        RecorderWindow& recorder;
+    };
+
+    RadioLink(MainForm& form, Params& params, Beacon& beacon, Services services);
+
+    // Keying.
+    int ActiverPTT();
+    int DesactiverPTT();
+    void PTTLock_Click();
+    void CMDTest_MouseDown();
+    void CMDTest_MouseUp();
+
+    // Keying mode, PTT line, port.
+    void OptPORTCOM_Click();
+    void OptVOX_Click();
+    void ComboModeCOMPTT_Change(int index);
+    void PortComList_Change(const QString& text);
+
+    // Port search.
+    void ChercherPortsCOM();
+    void TimerCOMValide_Timer() { ChercherPortsCOM(); }
+    void IMGActualiser_Click() { ChercherPortsCOM(); }
+    void ImgChercheCom_Click();
+
+    // Carrier detect.
+    void ChkCOR_Click(bool checked);
+    void ComboModeCOMCOR_Change(int index);
+    void TimerCOR_Timer();
+
+    // Around one sending (speech or file), when keying by the serial line:
+    // keying retries the port once when it is held (8005); a release that
+    // finds the adapter gone (8015) runs the cable-unplugged recovery.
+    // keyForStart returns false when keying failed with the port held, after
+    // the one retry; the caller then skips the rest of its start steps.
+    bool keyForStart();
+    void releaseAtEnd();
+    void cableUnplugged();
+
+    // Transmitter, for file sendings.
+    bool keyForSending() override;
+    void releaseAfterSending() override;
+
+    // The port number the operator chose (0: none yet).
+    int chosenPort() const { return chosenPort_; }
+
+    // Longest search: beyond this many port numbers a search would freeze the
+    // window for minutes at a time.
+    static constexpr int kMaxPortsSearched = 255;
+    static constexpr int kWaitPerPortMs = 150;
+
+    static const QString kMsgCableDebranche;
+
+private:
+    void setIndicators(Colour c);
+    void heldPortMessage();
+    // Keys; a held port gets one more open (and a message if that fails too),
+    // a lost adapter the recovery. Returns what keying gave first.
+    int keyWithRetry();
+    // Points the link at the chosen port, closing it first when it is open on
+    // another one (the link refuses a new number while open).
+    void selectChosenPort();
+
+    MainForm& form_;
+    Params& params_;
+    Beacon& beacon_;
+    Services s_;
+    int chosenPort_ = 0;
+    bool recovering_ = false;
+};
+
+} // namespace ondrix

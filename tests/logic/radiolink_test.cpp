@@ -1,0 +1,398 @@
+#include "app/mainpresenter.h"
+#include "support/fakes.h"
+
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+using namespace ondrix;
+using namespace ondrix::test;
+
+namespace {
+
+class RadioLinkTest : public ::testing::Test {
+protected:
+    FakeClock clock;
+    FakePlayer player{&clock};
+    FakeDialogs dialogs;
+    FakeSpeaker speaker;
+    FakeRecorder recorder;
+    FakePriority priority;
+    FakeSerial serial;
+    RecordingSleeper sleeper;
+    MainPresenter p{
+        MainPresenter::Services{player, dialogs, speaker, recorder, priority, &serial, &sleeper}};
+    const MainForm& f = p.form();
+    RadioLink& radio = p.radio();
+
+    RadioLinkTest() { serial.present = {1, 2, 3}; }
+
+    void choosePort(const QString& text) { p.PortComList_Change(text); }
+    void chooseLine(const QString& line) {
+        p.ComboModeCOMPTT_Change(static_cast<int>(f.comboModeCOMPTT.items.indexOf(line)));
+    }
+    void chooseFile() {
+        player.files["/a.wav"] = 2.0;
+        dialogs.openResults << "/a.wav";
+        p.CMDOuvrir_Click();
+    }
+    QStringList take() {
+        QStringList l = serial.log;
+        serial.log.clear();
+        return l;
+    }
+};
+
+} // namespace
+
+TEST_F(RadioLinkTest, KeyingOrderOfTheLines) {
+    struct Case {
+        const char* line;
+        QStringList keyed;
+    };
+    const Case cases[] = {{"RTS", {"open 1", "DTR 0", "RTS 1"}},
+                          {"DTR", {"open 1", "DTR 1", "RTS 0"}}};
+    for (const Case& c : cases) {
+        serial.close();
+        serial.log.clear();
+        choosePort("1");
+        chooseLine(c.line);
+        EXPECT_EQ(radio.ActiverPTT(), 0);
+        EXPECT_EQ(take(), c.keyed) << c.line;
+        EXPECT_EQ(f.shapePTTColour, kIndicatorOn);
+        EXPECT_EQ(f.lblDTMFPTTColour, kIndicatorOn);
+        EXPECT_EQ(radio.DesactiverPTT(), 0);
+        EXPECT_EQ(take(), QStringList({"DTR 0", "RTS 0"})) << c.line;
+        EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
+        EXPECT_EQ(f.lblDTMFPTTColour, kIndicatorOff);
+        EXPECT_TRUE(serial.isOpen()); // the port stays open between keyings
+    }
+}
+
+TEST_F(RadioLinkTest, LockHoldsTheTransmitterUntilOpened) {
+    choosePort("1");
+    p.PTTLock_Click();
+    EXPECT_TRUE(f.pttLockFerme);
+    EXPECT_EQ(f.pttLockToolTip, "Déverrouillé le PTT");
+    EXPECT_TRUE(serial.rts);
+    take();
+    // The end of a sending and the test button's release leave it keyed.
+    radio.releaseAtEnd();
+    p.CMDTest_MouseDown();
+    p.CMDTest_MouseUp();
+    EXPECT_TRUE(serial.rts);
+    EXPECT_EQ(f.shapePTTColour, kIndicatorOn);
+    take();
+    p.PTTLock_Click();
+    EXPECT_FALSE(f.pttLockFerme);
+    EXPECT_EQ(f.pttLockToolTip, "Verrouillé le PTT");
+    EXPECT_EQ(take(), QStringList({"DTR 0", "RTS 0"}));
+    EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
+}
+
+TEST_F(RadioLinkTest, LineAndPortChangesTakeEffectAtTheNextKeying) {
+    choosePort("1");
+    radio.ActiverPTT();
+    take();
+    chooseLine("DTR");
+    choosePort("3");
+    EXPECT_TRUE(take().isEmpty()); // nothing moves while keyed
+    EXPECT_TRUE(serial.rts);
+    EXPECT_EQ(p.params().get(8), "DTR");
+    EXPECT_EQ(p.params().get(44), "3");
+    radio.DesactiverPTT();
+    take();
+    radio.ActiverPTT();
+    EXPECT_EQ(take(), QStringList({"close", "open 3", "DTR 1", "RTS 0"}));
+}
+
+TEST_F(RadioLinkTest, PortListTexts) {
+    const std::pair<const char*, int> cases[] = {{"3", 3},   {"COM12", 12}, {"COM3", 3}, {"", 3},
+                                                 {"abc", 3}, {"COMx", 3},   {"0", 3},    {"2", 2}};
+    choosePort("3");
+    for (auto [text, port] : cases) {
+        choosePort(text);
+        EXPECT_EQ(radio.chosenPort(), port) << text;
+        EXPECT_EQ(serial.number, port) << text;
+        EXPECT_EQ(p.params().get(44), text);
+    }
+    EXPECT_EQ(f.portComList.toolTip, "/dev/fake2");
+}
+
+TEST_F(RadioLinkTest, TestButtonKeysWhileHeldAndStopsTheFileCycle) {
+    chooseFile();
+    choosePort("1");
+    p.BTPlay_Click();
+    ASSERT_EQ(f.btPlay, PlayImage::Stop);
+    p.CMDTest_MouseDown();
+    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    EXPECT_FALSE(f.timer1.enabled);
+    EXPECT_TRUE(f.cmdTestDown);
+    EXPECT_EQ(f.cmdTestToolTip, "ON");
+    EXPECT_TRUE(serial.rts);
+    p.CMDTest_MouseUp();
+    EXPECT_FALSE(f.cmdTestDown);
+    EXPECT_EQ(f.cmdTestToolTip, "OFF");
+    EXPECT_FALSE(serial.rts || serial.dtr);
+}
+
+TEST_F(RadioLinkTest, KeyingWithNoUsablePortLeavesTheIndicatorGreen) {
+    choosePort("9"); // no device
+    EXPECT_EQ(radio.ActiverPTT(), SerialLink::kCannotOpen);
+    EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
+    p.PTTLock_Click(); // errors ignored, nothing crashes
+    EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
+}
+
+TEST_F(RadioLinkTest, PortSearch) {
+    serial.present = {1, 3};
+    serial.held = {};
+    p.IMGActualiser_Click();
+    EXPECT_EQ(p.params().get(42), "32");
+    EXPECT_EQ(f.portComList.items, QStringList({"1", "3"}));
+    EXPECT_EQ(f.portComList.text, "1");
+    EXPECT_EQ(radio.chosenPort(), 1);
+    EXPECT_FALSE(f.timerCOMValide.enabled);
+    EXPECT_FALSE(f.frmPortChercheVisible);
+    EXPECT_TRUE(f.frmPortComVisible);
+    EXPECT_EQ(f.pgPortCom.max, 32.0f);
+    EXPECT_EQ(f.pgPortCom.value, 32.0f);
+    EXPECT_EQ(sleeper.waits, std::vector<int>(32, 150));
+    EXPECT_EQ(f.lblChargeParam, "Détection des ports COM valide...\n32/32");
+    EXPECT_EQ(f.lblPortCherche, "Analyse du port COM32\nen cours...");
+    EXPECT_FALSE(serial.isOpen());
+
+    // A limit of 4, and a port held by another program: listed, not closed.
+    p.params().set(42, "4");
+    serial.held = {2};
+    sleeper.waits.clear();
+    take();
+    p.IMGActualiser_Click();
+    EXPECT_EQ(take(),
+              QStringList({"open 1", "close", "open 2", "open 3", "close", "open 4", "close"}));
+    EXPECT_EQ(f.portComList.items, QStringList({"1", "2", "3"}));
+    EXPECT_EQ(sleeper.waits.size(), 4u);
+
+    // Numbers beyond the devices present are tried without the wait.
+    serial.mapSize = 2;
+    sleeper.waits.clear();
+    p.IMGActualiser_Click();
+    EXPECT_EQ(sleeper.waits.size(), 2u);
+}
+
+TEST_F(RadioLinkTest, PortSearchFindingNothing) {
+    serial.present = {};
+    struct Case {
+        bool vox;
+        const char* portsToScan;
+        bool repeats;
+        size_t tried;
+    };
+    const Case cases[] = {{false, "", true, 32},
+                          {true, "", false, 32},
+                          {false, "abc", true, 0},
+                          {false, "-3", true, 0},
+                          {false, "100000", true, 255}};
+    for (const Case& c : cases) {
+        FakeSerial ser;
+        FakeDialogs dl;
+        RecordingSleeper sl;
+        MainPresenter mp{
+            MainPresenter::Services{player, dl, speaker, recorder, priority, &ser, &sl}};
+        if (c.vox)
+            mp.OptVOX_Click();
+        mp.params().set(42, c.portsToScan);
+        mp.IMGActualiser_Click();
+        EXPECT_TRUE(mp.form().portComList.items.isEmpty());
+        EXPECT_EQ(mp.form().timerCOMValide.enabled, c.repeats) << c.portsToScan;
+        EXPECT_EQ(mp.form().frmPortChercheVisible, c.repeats) << c.portsToScan;
+        EXPECT_EQ(static_cast<size_t>(ser.log.filter(QRegularExpression("^open")).size()), c.tried)
+            << c.portsToScan;
+        if (c.repeats) {
+            // The operator stops the background search.
+            mp.ImgChercheCom_Click();
+            EXPECT_FALSE(mp.form().timerCOMValide.enabled);
+            EXPECT_FALSE(mp.form().frmPortChercheVisible);
+            EXPECT_TRUE(mp.form().frmPortComVisible);
+        }
+    }
+}
+
+TEST_F(RadioLinkTest, KeyingModeOptions) {
+    p.IMGActualiser_Click(); // nothing found when none present
+    serial.present = {};
+    p.IMGActualiser_Click();
+    ASSERT_TRUE(f.timerCOMValide.enabled);
+    p.OptVOX_Click();
+    EXPECT_TRUE(f.frmVoxVisible);
+    EXPECT_FALSE(f.frmPortComVisible || f.frmPortChercheVisible);
+    EXPECT_FALSE(f.timerCOMValide.enabled);
+    EXPECT_EQ(p.params().get(34), "VOX ON");
+    EXPECT_EQ(f.lblVox, "Activer le mode Vox sur\nvotre transmetteur.");
+    p.OptPORTCOM_Click();
+    EXPECT_TRUE(f.frmPortComVisible);
+    EXPECT_FALSE(f.frmVoxVisible || f.frmPortChercheVisible);
+    EXPECT_EQ(p.params().get(34), "COM");
+}
+
+TEST_F(RadioLinkTest, CarrierDetect) {
+    choosePort("1");
+    EXPECT_FALSE(f.comboModeCOMCOR.enabled);
+    p.ChkCOR_Click(true);
+    EXPECT_EQ(p.params().get(41), "COR ON");
+    EXPECT_TRUE(f.timerCOR.enabled);
+    EXPECT_EQ(f.timerCOR.interval, 250);
+    EXPECT_TRUE(f.comboModeCOMCOR.enabled);
+
+    struct Case {
+        int index;
+        int FakeSerial::*line;
+    };
+    const Case cases[] = {
+        {0, &FakeSerial::cts}, {1, &FakeSerial::dsr}, {2, &FakeSerial::dcd}, {3, &FakeSerial::ri}};
+    for (const Case& c : cases) {
+        p.ComboModeCOMCOR_Change(c.index);
+        EXPECT_EQ(p.params().get(40), f.comboModeCOMCOR.items[c.index]);
+        serial.*c.line = 1;
+        p.TimerCOR_Timer();
+        EXPECT_EQ(f.shapeCORColour, kIndicatorOn) << c.index;
+        serial.*c.line = 0;
+        p.TimerCOR_Timer();
+        EXPECT_EQ(f.shapeCORColour, kIndicatorOff) << c.index;
+    }
+    // Recorder closed: only the indicator follows.
+    EXPECT_TRUE(recorder.chkEnr.empty());
+
+    p.form().enregistreurOuvert = true;
+    serial.ri = 1;
+    p.TimerCOR_Timer();
+    serial.ri = 0;
+    p.TimerCOR_Timer();
+    EXPECT_EQ(recorder.chkEnr, std::vector<bool>({true, false}));
+
+    // Off while the line is active: green, and the recorder is left alone.
+    serial.ri = 1;
+    p.TimerCOR_Timer();
+    p.ChkCOR_Click(false);
+    EXPECT_EQ(f.shapeCORColour, kIndicatorOff);
+    EXPECT_FALSE(f.timerCOR.enabled);
+    EXPECT_FALSE(f.comboModeCOMCOR.enabled);
+    EXPECT_EQ(p.params().get(41), "COR OFF");
+    EXPECT_EQ(recorder.chkEnr.back(), true);
+}
+
+TEST_F(RadioLinkTest, CableUnpluggedAtTheEndOfASpeech) {
+    choosePort("1");
+    p.TabS12_Click();
+    p.form().txtSynthese = "Bonjour";
+    p.BTPlay_Click();
+    ASSERT_TRUE(radio.keyForStart());
+    ASSERT_TRUE(serial.rts);
+    serial.removed = true;
+    serial.present = {};
+    take();
+    radio.releaseAtEnd();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Le câble de communication a certainement été débranché.\n"
+                                        "Merci de vérifier la connection.");
+    EXPECT_EQ(dialogs.messages[0].buttons, MsgButtons::Ok);
+    EXPECT_TRUE(dialogs.messages[0].title.isEmpty());
+    EXPECT_TRUE(take().contains("open 32")); // the search ran
+    EXPECT_FALSE(f.timer2.enabled);          // the speech cycle is stopped
+    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
+}
+
+TEST_F(RadioLinkTest, PortHeldByAnotherProgramAtSpeechStart) {
+    choosePort("2");
+    serial.held = {2};
+    EXPECT_FALSE(radio.keyForStart());
+    EXPECT_EQ(take(), QStringList({"open 2", "open 2"})); // one more try
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("utilisé par un autre programme"));
+
+    // Freed in between: the second open succeeds, no message.
+    dialogs.messages.clear();
+    serial.held.clear();
+    serial.present = {};
+    EXPECT_TRUE(radio.keyForStart()); // no port at all: not an 8005, keying just fails
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(RadioLinkTest, FileSendingsAreKeyedFromBeforeTheFirstSampleToTheEnd) {
+    chooseFile();
+    choosePort("1");
+    bool keyedAtPlay = false;
+    player.onPlay = [&] { keyedAtPlay = serial.rts; };
+    p.SliderLireTemps_Change(10);
+    p.BTPlay_Click();
+    EXPECT_TRUE(keyedAtPlay);
+    EXPECT_EQ(f.shapePTTColour, kIndicatorOn);
+    // The file's last sample heard: released.
+    player.onFinished();
+    EXPECT_FALSE(serial.rts || serial.dtr);
+    EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
+    // Next period: keyed again before playing.
+    keyedAtPlay = false;
+    for (int i = 0; i < 11; ++i)
+        p.Timer1_Timer();
+    EXPECT_EQ(player.plays, 2);
+    EXPECT_TRUE(keyedAtPlay);
+    // Stopping mid-sending releases.
+    p.BTPlay_Click();
+    EXPECT_FALSE(serial.rts);
+    EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
+
+    // VOX keying: the serial port is never touched.
+    p.OptVOX_Click();
+    take();
+    p.BTPlay_Click();
+    player.onFinished();
+    p.BTPlay_Click();
+    EXPECT_TRUE(take().isEmpty());
+}
+
+TEST_F(RadioLinkTest, FileSendingKeyingFailures) {
+    chooseFile();
+    choosePort("1");
+    // A file that cannot be played releases at once.
+    player.files.clear();
+    p.BTPlay_Click();
+    EXPECT_FALSE(serial.rts);
+    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    dialogs.messages.clear();
+
+    // No port to key: the file still goes out, unkeyed.
+    chooseFile();
+    choosePort("9");
+    p.BTPlay_Click();
+    EXPECT_EQ(f.btPlay, PlayImage::Stop);
+    EXPECT_EQ(player.plays, 1);
+    p.BTPlay_Click();
+
+    // Adapter pulled out while keyed: at the end of the file, the recovery runs
+    // and the cycle stops.
+    choosePort("1");
+    p.BTPlay_Click();
+    ASSERT_TRUE(serial.rts);
+    serial.removed = true;
+    player.onFinished();
+    EXPECT_EQ(dialogs.messages.back().text, RadioLink::kMsgCableDebranche);
+    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    EXPECT_FALSE(f.timer1.enabled);
+    EXPECT_FALSE(player.playing);
+
+    // Pulled out before the start: the recovery runs and nothing starts.
+    dialogs.messages.clear();
+    serial.removed = false;
+    serial.present = {1};
+    p.IMGActualiser_Click();
+    ASSERT_EQ(radio.chosenPort(), 1);
+    serial.open();
+    serial.removed = true;
+    const int plays = player.plays;
+    p.BTPlay_Click();
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(player.plays, plays);
+    EXPECT_EQ(f.btPlay, PlayImage::Play);
+}
