@@ -1,25 +1,178 @@
 #include "app/mainpresenter.h"
 
+#include "message/tags.h"
+
+#include <algorithm>
+
 namespace ondrix {
 
 MainPresenter::MainPresenter(Services services, QObject* parent)
     : QObject(parent), services_(services),
       beacon_(form_, params_,
               Beacon::Services{services.player, services.dialogs, services.speaker,
-                               services.recorder, services.priority}),
+                               services.clock ? *services.clock : systemTime_, services.recorder,
+                               services.priority}),
       radio_(form_, params_, beacon_,
              RadioLink::Services{services.serial ? *services.serial : noSerial_, services.dialogs,
                                  services.sleeper ? *services.sleeper : noWait_,
-                                 services.recorder}) {
+                                 services.recorder}),
+      voices_(form_, params_,
+              VoiceCatalogue::Services{services.speaker, services.dialogs,
+                                       services.program ? *services.program : noRestart_}),
+      operator_(params_) {
+    OperatorInfo::setDefaults(params_);
     beacon_.setTransmitter(&radio_);
     services_.player.onDurationKnown = [this] { act([this] { beacon_.playerDurationKnown(); }); };
     services_.player.onFinished = [this] { act([this] { beacon_.playerFinished(); }); };
+    services_.speaker.onStarted = [this] { act([this] { beacon_.speechStarted(); }); };
+    services_.speaker.onFinished = [this] { act([this] { beacon_.speechFinished(); }); };
 }
 
 MainPresenter::~MainPresenter() {
     // The player may outlive this presenter; it must not call back into it.
     services_.player.onDurationKnown = nullptr;
     services_.player.onFinished = nullptr;
+    services_.speaker.onStarted = nullptr;
+    services_.speaker.onFinished = nullptr;
+}
+
+void MainPresenter::start() {
+    act([this] {
+        form_.pttLockFerme = false;
+        form_.pttLockToolTip = QStringLiteral("Verrouillé le PTT");
+        voices_.ChargerVoix();
+        form_.comboOndrixTexte.items = messageTags();
+        form_.comboOndrixTexte.index = 0;
+        form_.comboOndrixTexte.text = messageTags().value(0);
+    });
+}
+
+void MainPresenter::selectInMessage(int start, int length) {
+    form_.txtSyntheseSelStart = start;
+    form_.txtSyntheseSelLength = length;
+    ++form_.txtSyntheseSelectionSeq;
+}
+
+void MainPresenter::TxtSynthese_Change(const QString& text) {
+    act([&] {
+        form_.txtSynthese = text;
+        params_.set(27, text);
+    });
+}
+
+void MainPresenter::TxtSynthese_Click(int caret) {
+    act([&] {
+        form_.listVoixVisible = false;
+        form_.comboOndrixTexteVisible = true;
+        if (const auto sel = TrouverCrochet(form_.txtSynthese, caret))
+            selectInMessage(sel->first, sel->second);
+    });
+}
+
+void MainPresenter::TxtSynthese_DblClick(int selStart, int selLength) {
+    act([&] {
+        const int all = static_cast<int>(form_.txtSynthese.size());
+        if (!(selStart == 0 && selLength == all))
+            selectInMessage(0, all);
+    });
+}
+
+void MainPresenter::TxtSynthese_GotFocus() {
+    act([this] {
+        form_.listVoixVisible = false;
+        form_.comboOndrixTexteVisible = true;
+        form_.raccourcisActifs = false;
+    });
+}
+
+void MainPresenter::TxtSynthese_LostFocus() {
+    act([this] { form_.raccourcisActifs = true; });
+}
+
+void MainPresenter::TxtSynthese_SelectAll() {
+    act([this] {
+        if (!form_.txtSynthese.isEmpty())
+            selectInMessage(0, static_cast<int>(form_.txtSynthese.size()));
+    });
+}
+
+void MainPresenter::TxtSynthese_Enter(int selStart, int selLength) {
+    // The message stays on one line: a line break typed becomes ". ".
+    act([&] {
+        QString t = form_.txtSynthese;
+        const int start = std::clamp(selStart, 0, static_cast<int>(t.size()));
+        t.replace(start, std::clamp(selLength, 0, static_cast<int>(t.size()) - start),
+                  QStringLiteral(". "));
+        form_.txtSynthese = t;
+        params_.set(27, t);
+        selectInMessage(start + 2, 0);
+    });
+}
+
+void MainPresenter::TxtSynthese_CaretMoved(int caret) {
+    act([&] {
+        if (const auto sel = TrouverCrochet(form_.txtSynthese, caret))
+            selectInMessage(sel->first, sel->second);
+    });
+}
+
+void MainPresenter::ComboOndrixTexte_Change(int index) {
+    act([&] {
+        auto& c = form_.comboOndrixTexte;
+        c.index = (index >= 0 && index < c.items.size()) ? index : -1;
+        c.text = c.items.value(c.index);
+    });
+}
+
+void MainPresenter::CmdAjoutOndrix_Click(int selStart, int selLength) {
+    act([&] {
+        const QString tag = form_.comboOndrixTexte.text;
+        QString t = form_.txtSynthese;
+        const int start = std::clamp(selStart, 0, static_cast<int>(t.size()));
+        t.replace(start, std::clamp(selLength, 0, static_cast<int>(t.size()) - start), tag);
+        form_.txtSynthese = t;
+        params_.set(27, t);
+        selectInMessage(start + static_cast<int>(tag.size()), 0);
+    });
+}
+
+void MainPresenter::ChkLireMeteo_Click(bool checked) {
+    act([&] { form_.chkLireMeteo = checked; });
+}
+
+void MainPresenter::ListVoix_Click(int index) {
+    act([&] { voices_.ListVoix_Click(index); });
+}
+void MainPresenter::ListVoix_DblClick() {
+    act([this] { voices_.ListVoix_DblClick(); });
+}
+void MainPresenter::LblNomVoix_Click() {
+    act([this] { voices_.LblNomVoix_Click(); });
+}
+void MainPresenter::Command1_Click() {
+    act([this] { voices_.ChargerVoix(); });
+}
+void MainPresenter::CmdResoudreProb_Click() {
+    act([this] { voices_.CmdResoudreProb_Click(); });
+}
+void MainPresenter::CmdProbOK_Click() {
+    act([this] { voices_.CmdProbOK_Click(); });
+}
+
+void MainPresenter::OperatorField_KeyPress(int field, QChar ch) {
+    act([&] { operator_.keyPress(field, ch); });
+}
+void MainPresenter::OperatorField_Change(int field, const QString& text) {
+    act([&] { params_.setOM(field, text); });
+}
+void MainPresenter::OperatorField_Click(int field) {
+    act([&] { operator_.click(field); });
+}
+void MainPresenter::TextField_GotFocus() {
+    act([this] { form_.raccourcisActifs = false; });
+}
+void MainPresenter::TextField_LostFocus() {
+    act([this] { form_.raccourcisActifs = true; });
 }
 
 void MainPresenter::setAppDir(const QString& dir) {
@@ -115,6 +268,15 @@ void MainPresenter::TimerCOR_Timer() {
 }
 void MainPresenter::TimerCOMValide_Timer() {
     act([this] { radio_.TimerCOMValide_Timer(); });
+}
+void MainPresenter::TimerTempsVoix_Timer() {
+    act([this] { beacon_.TimerTempsVoix_Timer(); });
+}
+void MainPresenter::SliderVoixSpeed_Change(int value) {
+    act([&] { beacon_.SliderVoixSpeed_Change(value); });
+}
+void MainPresenter::SliderVolVoix_Change(int value) {
+    act([&] { beacon_.SliderVolVoix_Change(value); });
 }
 void MainPresenter::Timer1_Timer() {
     act([this] { beacon_.Timer1_Timer(); });

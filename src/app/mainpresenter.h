@@ -3,6 +3,8 @@
 #include "beacon/beacon.h"
 #include "core/mainform.h"
 #include "core/params.h"
+#include "message/operatorinfo.h"
+#include "message/voices.h"
 #include "radiolink/radiolink.h"
 
 #include <QObject>
@@ -17,13 +19,17 @@ public:
     struct Services {
         FilePlayer& player;
         Dialogs& dialogs;
-        Speaker& speaker;
+        SpeechEngine& speaker;
         RecorderWindow& recorder;
         ProcessPriority& priority;
         // No serial link: every open fails, as with no port at all.
         SerialLink* serial = nullptr;
         // No sleeper: the fixed waits are skipped.
         Sleeper* sleeper = nullptr;
+        // No clock: the system's.
+        const Clock* clock = nullptr;
+        // No program control: a restart does nothing.
+        ProgramControl* program = nullptr;
     };
 
     explicit MainPresenter(Services services, QObject* parent = nullptr);
@@ -35,6 +41,10 @@ public:
     Params& params() { return params_; }
     Beacon& beacon() { return beacon_; }
     RadioLink& radio() { return radio_; }
+    VoiceCatalogue& voices() { return voices_; }
+
+    // What the window does once built: voices listed, tag list filled.
+    void start();
 
     void setAppDir(const QString& dir);
 
@@ -71,6 +81,38 @@ public:
     void Timer2_Timer();
     void TimerCOR_Timer();
     void TimerCOMValide_Timer();
+    void TimerTempsVoix_Timer();
+    void SliderVoixSpeed_Change(int value);
+    void SliderVolVoix_Change(int value);
+
+    // Speech message box. Positions count characters; `caret` is the number of
+    // characters before the caret.
+    void TxtSynthese_Change(const QString& text);
+    void TxtSynthese_Click(int caret);
+    void TxtSynthese_DblClick(int selStart, int selLength);
+    void TxtSynthese_GotFocus();
+    void TxtSynthese_LostFocus();
+    void TxtSynthese_SelectAll();
+    void TxtSynthese_Enter(int selStart, int selLength);
+    void TxtSynthese_CaretMoved(int caret);
+    void ComboOndrixTexte_Change(int index);
+    void CmdAjoutOndrix_Click(int selStart, int selLength);
+    void ChkLireMeteo_Click(bool checked);
+
+    // Voices.
+    void ListVoix_Click(int index);
+    void ListVoix_DblClick();
+    void LblNomVoix_Click();
+    void Command1_Click(); // "MAJ": the voices listed again
+    void CmdResoudreProb_Click();
+    void CmdProbOK_Click();
+
+    // Operator details (fields 0..4).
+    void OperatorField_KeyPress(int field, QChar ch);
+    void OperatorField_Change(int field, const QString& text);
+    void OperatorField_Click(int field);
+    void TextField_GotFocus();
+    void TextField_LostFocus();
 
 signals:
     void changed();
@@ -102,6 +144,14 @@ private:
     private:
         int number_ = 0;
     };
+    class SystemTime : public Clock {
+    public:
+        QDateTime now() const override { return QDateTime::currentDateTime(); }
+    };
+    class NoRestart : public ProgramControl {
+    public:
+        void restart() override {}
+    };
     class NoWait : public Sleeper {
     public:
         void sleepMs(int) override {}
@@ -112,8 +162,14 @@ private:
     Services services_;
     NoSerial noSerial_;
     NoWait noWait_;
+    SystemTime systemTime_;
+    NoRestart noRestart_;
     Beacon beacon_;
     RadioLink radio_;
+    VoiceCatalogue voices_;
+    OperatorInfo operator_;
+    // Applies a selection to the message box.
+    void selectInMessage(int start, int length);
 };
 
 } // namespace ondrix

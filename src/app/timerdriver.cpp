@@ -11,6 +11,7 @@ TimerDriver::TimerDriver(MainPresenter& presenter, QObject* parent)
     drive(f.timer2, &MainPresenter::Timer2_Timer);
     drive(f.timerCOR, &MainPresenter::TimerCOR_Timer);
     drive(f.timerCOMValide, &MainPresenter::TimerCOMValide_Timer);
+    drive(f.timerTempsVoix, &MainPresenter::TimerTempsVoix_Timer);
     connect(&presenter_, &MainPresenter::changed, this, &TimerDriver::sync);
     sync();
 }

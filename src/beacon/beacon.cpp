@@ -1,6 +1,7 @@
 #include "beacon/beacon.h"
 
 #include "core/vbtext.h"
+#include "message/tags.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,10 +39,7 @@ Beacon::Beacon(MainForm& form, Params& params, Services services)
     : form_(form), params_(params), s_(services) {}
 
 void Beacon::setBTPlay(PlayImage image) {
-    form_.btPlay = image;
-    form_.btPlayToolTip = image == PlayImage::PlayDis
-                              ? QStringLiteral("Désactiver le mode de Déclenchement Auto")
-                              : QString();
+    setPlayImage(form_, image);
 }
 
 void Beacon::resetShapeCache() {
@@ -184,10 +182,16 @@ void Beacon::CMDSTOP() {
 void Beacon::CMDPLAYSynth() {
     if (form_.txtSynthese.isEmpty()) {
         form_.txtSynthese = kPromptTexte;
+        form_.txtSyntheseSelStart = 0;
+        form_.txtSyntheseSelLength = static_cast<int>(kPromptTexte.size());
+        ++form_.txtSyntheseSelectionSeq;
         return;
     }
-    form_.txtSynthese2 = form_.txtSynthese;
-    s_.speaker.speak(form_.txtSynthese2);
+    form_.txtSynthese2 = replaceTags(form_.txtSynthese, s_.clock, params_);
+    if (form_.chkLireMeteo && form_.lblInfosMeteo != QLatin1String("Erreur"))
+        s_.speaker.speak(form_.txtSynthese2 + form_.lblInfosMeteo);
+    else
+        s_.speaker.speak(form_.txtSynthese2);
     form_.timer2.enabled = true;
     setBTPlay(PlayImage::Stop);
     setProgressValue(0.0f);
@@ -200,6 +204,55 @@ void Beacon::CMDSTOPSynth() {
     s_.speaker.stop();
     form_.progressBar1.value = 0.0f;
     lockFrames(false);
+}
+
+void Beacon::speechStarted() {
+    if (form_.optPortCom && transmitter_ && !transmitter_->keyForSpeech())
+        return;
+    setBTPlay(PlayImage::Stop);
+    form_.txtSyntheseEnabled = false;
+    form_.listVoix.enabled = false;
+    if (form_.dureeVoix == 0)
+        form_.timerTempsVoix.enabled = true;
+    form_.sliderVoixSpeed.enabled = false;
+    form_.sliderVolVoix.enabled = false;
+}
+
+void Beacon::speechFinished() {
+    form_.txtSyntheseEnabled = true;
+    form_.listVoix.enabled = true;
+    if (!form_.timer2.enabled)
+        setBTPlay(PlayImage::Play);
+    form_.timerTempsVoix.enabled = false;
+    if (form_.optPortCom && transmitter_ && !transmitter_->releaseAfterSpeech())
+        return;
+    form_.sliderVoixSpeed.enabled = true;
+    // Only the active volume slider comes back: the file mode keeps its own.
+    form_.sliderVolVoix.enabled = form_.tabS12Colour == kTabSelected;
+}
+
+void Beacon::TimerTempsVoix_Timer() {
+    ++form_.dureeVoix;
+}
+
+void Beacon::SliderVoixSpeed_Change(int value) {
+    auto& sl = form_.sliderVoixSpeed;
+    sl.value = std::clamp(value, sl.min, sl.max);
+    // A speed the engine refuses is still stored and shown; the engine keeps
+    // speaking at its previous speed.
+    s_.speaker.setSpeed(sl.value);
+    params_.set(30, QString::number(sl.value));
+    form_.lblWpM = QString::number(sl.value) + QStringLiteral(" mot(s)/min.");
+}
+
+void Beacon::SliderVolVoix_Change(int value) {
+    auto& sl = form_.sliderVolVoix;
+    sl.value = std::clamp(value, sl.min, sl.max);
+    const double share = sl.max > 0 ? static_cast<double>(sl.value) / sl.max : 0.0;
+    form_.lblVol = QStringLiteral("Volume : ") + QString::number(roundEven(share * 100.0)) +
+                   QStringLiteral("%");
+    params_.set(kParamVolume, QString::number(sl.value));
+    s_.speaker.setVolume(static_cast<int>(roundEven(share * 100.0)));
 }
 
 void Beacon::RelireFichier() {

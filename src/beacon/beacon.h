@@ -1,10 +1,12 @@
 #pragma once
 
 #include "beacon/fileplayer.h"
+#include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/mainform.h"
 #include "core/params.h"
 #include "core/services.h"
+#include "message/speechengine.h"
 
 namespace ondrix {
 
@@ -17,7 +19,8 @@ public:
     struct Services {
         FilePlayer& player;
         Dialogs& dialogs;
-        Speaker& speaker;
+        SpeechEngine& speaker;
+        const Clock& clock;
         RecorderWindow& recorder;
         ProcessPriority& priority;
     };
@@ -45,6 +48,11 @@ public:
     void Timer2_Timer();
     void playerDurationKnown();
     void playerFinished();
+    void speechStarted();
+    void speechFinished();
+    void TimerTempsVoix_Timer();
+    void SliderVoixSpeed_Change(int value);
+    void SliderVolVoix_Change(int value);
 
     // Keys the transmitter around file sendings; none until set.
     void setTransmitter(Transmitter* t) { transmitter_ = t; }

@@ -139,11 +139,39 @@ struct MainForm {
     SliderState sliderVolWMP{-2500, 0, 0, true, {}};
     QString lblVol = QStringLiteral("Volume : 100%");
     bool chkMute = false;
-    SliderState sliderVolVoix{-2500, 0, 0, false, {}};
+    SliderState sliderVolVoix{0, 100, 100, false, {}};
 
-    // Speech message (its frame is filled by the speech feature).
+    // Speech message and its working copy with the tags replaced.
     QString txtSynthese;
+    bool txtSyntheseEnabled = true;
+    // A selection the window applies to the message box when `selectionSeq`
+    // changes (the whole text after the prompt, a tag around the caret).
+    int txtSyntheseSelStart = 0;
+    int txtSyntheseSelLength = 0;
+    int txtSyntheseSelectionSeq = 0;
     QString txtSynthese2;
+    bool tabS12Enabled = true;
+
+    // Voices, and the tag list sharing their place.
+    ComboState listVoix; // one line per voice
+    bool listVoixVisible = true;
+    QStringList listIDVoix;
+    QString lblNomVoix = QStringLiteral("Nom Voix");
+    ComboState comboOndrixTexte;
+    bool comboOndrixTexteVisible = false; // the insertion button shows with it
+    SliderState sliderVoixSpeed{10, 250, 150, true, {}};
+    QString lblWpM = QStringLiteral("150 mot(s)/min.");
+    TimerState timerTempsVoix{false, 1000};
+
+    // Weather sentence appended to the message.
+    bool chkLireMeteo = false;
+    QString lblInfosMeteo;
+
+    // Loading panel.
+    bool frmChargementVisible = false;
+
+    // Keyboard shortcuts act only while no text field has the focus.
+    bool raccourcisActifs = true;
 
     // Record between transmissions, and process priority.
     bool chkRec = false;
@@ -168,6 +196,14 @@ struct MainForm {
 } // namespace ondrix
 
 namespace ondrix {
+
+// Shows one of the start/stop button's three pictures, with its tooltip.
+inline void setPlayImage(MainForm& f, PlayImage image) {
+    f.btPlay = image;
+    f.btPlayToolTip = image == PlayImage::PlayDis
+                          ? QStringLiteral("Désactiver le mode de Déclenchement Auto")
+                          : QString();
+}
 
 // Shows one page of the main window: the tab turns grey, the others dark.
 inline void selectPageTab(MainForm& f, int page) {

@@ -23,6 +23,15 @@ public:
     virtual void setChkEnr(bool on) = 0;
 };
 
+// The running program itself.
+class ProgramControl {
+public:
+    virtual ~ProgramControl() = default;
+    // Starts a new copy of the program and ends this one at once, without its
+    // shut-down sequence.
+    virtual void restart() = 0;
+};
+
 // Keying of the transmitter around a sending, as the beacon asks for it. The
 // radio link decides whether and how (serial line or the radio's own VOX).
 class Transmitter {
@@ -33,6 +42,11 @@ public:
     virtual bool keyForSending() = 0;
     // After its last sample has been heard, or when the sending is stopped.
     virtual void releaseAfterSending() = 0;
+    // Speech: keyed when the engine starts sounding, released when it ends.
+    // False when the caller must skip the rest of its steps (the port was
+    // held, or the adapter was lost and the recovery ran).
+    virtual bool keyForSpeech() = 0;
+    virtual bool releaseAfterSpeech() = 0;
 };
 
 // Process priority by the list index 0..3 ("Priorité Haute" ... "Priorité Inf.

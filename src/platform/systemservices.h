@@ -2,6 +2,7 @@
 
 #include "core/clock.h"
 #include "core/services.h"
+#include "message/speechengine.h"
 
 namespace ondrix {
 
@@ -23,11 +24,19 @@ public:
     static int niceFor(int index);
 };
 
-// Until the speech engine is wired, speech mode runs its countdown silently.
-class SilentSpeaker : public Speaker {
+// Stands in when no speech engine can be used: it has no voice and says so.
+class SilentSpeaker : public SpeechEngine {
 public:
     void speak(const QString&) override {}
     void stop() override {}
+    bool available() const override { return false; }
+    int voiceCount() const override { return 0; }
+    QString voiceName(int) const override { return {}; }
+    int voiceGender(int) const override { return 0; }
+    int voiceLanguage(int) const override { return 0; }
+    int selectVoice(int) override { return kNotCreated; }
+    int setSpeed(int) override { return kNotCreated; }
+    void setVolume(int) override {}
 };
 
 // Until the recorder window exists, opening it does nothing.

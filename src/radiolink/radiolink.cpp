@@ -121,10 +121,7 @@ bool RadioLink::keyForStart() {
 }
 
 void RadioLink::releaseAtEnd() {
-    if (!form_.optPortCom || recovering_)
-        return;
-    if (DesactiverPTT() == SerialLink::kStateCannotBeSet)
-        cableUnplugged();
+    releaseAfterSpeech();
 }
 
 void RadioLink::heldPortMessage() {
@@ -160,6 +157,16 @@ bool RadioLink::keyForSending() {
 
 void RadioLink::releaseAfterSending() {
     releaseAtEnd();
+}
+
+bool RadioLink::releaseAfterSpeech() {
+    if (!form_.optPortCom || recovering_)
+        return true;
+    if (DesactiverPTT() == SerialLink::kStateCannotBeSet) {
+        cableUnplugged();
+        return false;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- mode, line, port

@@ -62,6 +62,8 @@ public:
     // Transmitter, for file sendings.
     bool keyForSending() override;
     void releaseAfterSending() override;
+    bool keyForSpeech() override { return keyForStart(); }
+    bool releaseAfterSpeech() override;
 
     // The port number the operator chose (0: none yet).
     int chosenPort() const { return chosenPort_; }

@@ -4,6 +4,7 @@
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/services.h"
+#include "message/speechengine.h"
 #include "radiolink/seriallink.h"
 
 #include <QStringList>
@@ -121,12 +122,59 @@ public:
     }
 };
 
-class FakeSpeaker : public Speaker {
+// A speech engine with a table of voices; speaking is instantaneous and the
+// test fires the started/finished notifications itself.
+class FakeSpeaker : public SpeechEngine {
 public:
+    struct Voice {
+        QString name;
+        int gender;
+        int language;
+        bool usable = true;
+    };
+    bool created = true;
+    std::vector<Voice> voices{{"French", 2, 1036}, {"French (f2)", 1, 1036}};
     QStringList spoken;
     int stops = 0;
+    int selected = -1;
+    int speed = 150;
+    int minSpeed = 80, maxSpeed = 450;
+    int volume = 100;
+
     void speak(const QString& text) override { spoken << text; }
     void stop() override { ++stops; }
+    bool available() const override { return created; }
+    int voiceCount() const override { return created ? static_cast<int>(voices.size()) : 0; }
+    QString voiceName(int i) const override { return valid(i) ? voices[i].name : QString(); }
+    int voiceGender(int i) const override { return valid(i) ? voices[i].gender : 0; }
+    int voiceLanguage(int i) const override { return valid(i) ? voices[i].language : 0; }
+    int selectVoice(int i) override {
+        if (!created)
+            return kNotCreated;
+        if (!valid(i) || !voices[i].usable)
+            return kVoiceUnusable;
+        selected = i;
+        return 0;
+    }
+    int setSpeed(int wpm) override {
+        if (wpm < minSpeed || wpm > maxSpeed)
+            return 1;
+        speed = wpm;
+        return 0;
+    }
+    void setVolume(int percent) override { volume = percent; }
+
+    void started() {
+        if (onStarted)
+            onStarted();
+    }
+    void finished() {
+        if (onFinished)
+            onFinished();
+    }
+
+private:
+    bool valid(int i) const { return created && i >= 0 && i < static_cast<int>(voices.size()); }
 };
 
 class FakeRecorder : public RecorderWindow {

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/dialogs.h"
+#include "core/mainform.h"
+#include "core/params.h"
+#include "core/services.h"
+#include "message/speechengine.h"
+
+#include <functional>
+
+namespace ondrix {
+
+// The installed voices, the choice of one, and what the operator sees when
+// the speech engine is missing.
+class VoiceCatalogue {
+public:
+    struct Services {
+        SpeechEngine& engine;
+        Dialogs& dialogs;
+        ProgramControl& program;
+    };
+
+    VoiceCatalogue(MainForm& form, Params& params, Services services);
+
+    void ChargerVoix();
+    void ListVoix_Click(int index);
+    void ListVoix_DblClick();
+    void LblNomVoix_Click();
+    void setLblNomVoix(const QString& caption);
+    void CmdResoudreProb_Click();
+    void CmdProbOK_Click();
+
+    // One line of the voice list.
+    static QString voiceLine(const QString& name, int gender, int language);
+    static QString languageName(int windowsLanguageId);
+
+    // Writes the settings file; the settings feature sets it.
+    std::function<void()> writeSettings;
+
+    static const QString kMsgErreurChargement;
+    static const QString kMsgAucuneVoix;
+
+private:
+    MainForm& form_;
+    Params& params_;
+    Services s_;
+};
+
+} // namespace ondrix
