@@ -7,19 +7,19 @@ namespace ondrix {
 TimerDriver::TimerDriver(MainPresenter& presenter, QObject* parent)
     : QObject(parent), presenter_(presenter) {
     const MainForm& f = presenter_.form();
-    drive(f.timer1, &MainPresenter::Timer1_Timer);
-    drive(f.timer2, &MainPresenter::Timer2_Timer);
-    drive(f.timerCOR, &MainPresenter::TimerCOR_Timer);
-    drive(f.timerCOMValide, &MainPresenter::TimerCOMValide_Timer);
-    drive(f.timerTempsVoix, &MainPresenter::TimerTempsVoix_Timer);
+    drive(f.timer1, [this] { presenter_.Timer1_Timer(); });
+    drive(f.timer2, [this] { presenter_.Timer2_Timer(); });
+    drive(f.timerCOR, [this] { presenter_.TimerCOR_Timer(); });
+    drive(f.timerCOMValide, [this] { presenter_.TimerCOMValide_Timer(); });
+    drive(f.timerTempsVoix, [this] { presenter_.TimerTempsVoix_Timer(); });
     connect(&presenter_, &MainPresenter::changed, this, &TimerDriver::sync);
     sync();
 }
 
-void TimerDriver::drive(const TimerState& state, void (MainPresenter::*tick)()) {
+void TimerDriver::drive(const TimerState& state, std::function<void()> tick) {
     auto* timer = new QTimer(this);
     timer->setTimerType(Qt::PreciseTimer);
-    connect(timer, &QTimer::timeout, this, [this, tick] { (presenter_.*tick)(); });
+    connect(timer, &QTimer::timeout, this, std::move(tick));
     driven_.push_back({&state, timer});
 }
 

@@ -4,6 +4,7 @@
 
 #include <QTimer>
 
+#include <functional>
 #include <vector>
 
 namespace ondrix {
@@ -22,7 +23,7 @@ private:
         QTimer* timer;
     };
     static void syncOne(QTimer& timer, const TimerState& state);
-    void drive(const TimerState& state, void (MainPresenter::*tick)());
+    void drive(const TimerState& state, std::function<void()> tick);
 
     MainPresenter& presenter_;
     std::vector<Driven> driven_;

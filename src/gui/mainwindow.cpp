@@ -64,10 +64,27 @@ struct MainWindow::Ui {
     std::array<ClickableLabel*, MainForm::kPages> pageTabs{};
     QStackedWidget* pages = nullptr;
     QGroupBox* frmGeneral = nullptr;
-    QFrame* frmPortCom = nullptr;
     QRadioButton* optPortCom = nullptr;
     QRadioButton* optVox = nullptr;
+    // Serial keying panel.
+    QFrame* frmPortCom = nullptr;
+    QComboBox* portComList = nullptr;
+    ImageButton* imgActualiser = nullptr;
     QComboBox* comboModeCOMPTT = nullptr;
+    QPushButton* cmdTest = nullptr;
+    ImageButton* pttLock = nullptr;
+    IndicatorLight* shapePTT = nullptr;
+    QCheckBox* chkCOR = nullptr;
+    QComboBox* comboModeCOMCOR = nullptr;
+    IndicatorLight* shapeCOR = nullptr;
+    bool cmdTestGreen = false; // CMDTest wears the held colour
+    // VOX keying panel, and the port-search panel shown in place of the serial one.
+    QGroupBox* frmVox = nullptr;
+    QLabel* lblVox = nullptr;
+    QFrame* frmPortCherche = nullptr;
+    QLabel* lblPortCherche = nullptr;
+    QProgressBar* pgPortCom = nullptr;
+    ImageButton* imgChercheCom = nullptr;
     QFrame* frame3 = nullptr;
     QCheckBox* chkRec = nullptr;
     QGroupBox* frmParametre = nullptr;
@@ -77,6 +94,7 @@ struct MainWindow::Ui {
     ElidedLabel* lblDossier = nullptr;
     QGroupBox* frmAudio = nullptr;
     QGroupBox* frmDTMF = nullptr;
+    QLabel* lblDTMFPTT = nullptr;
     QGroupBox* frmInfosOM = nullptr;
 
     // Everything that forwards an operator's event: blocked while rendering.
@@ -132,8 +150,44 @@ void renderLineEdit(QLineEdit* edit, const QString& text) {
         edit->setText(text);
 }
 
+// The test button's colour while it is held down.
+const QColor kCmdTestHeld(0x00, 0xFF, 0x00);
+
 int progressUnits(float seconds) {
     return static_cast<int>(std::lround(seconds * 1000.0));
+}
+
+void renderProgress(QProgressBar* bar, const ProgressBarState& state) {
+    const int min = progressUnits(state.min);
+    const int max = std::max(min, progressUnits(state.max));
+    bar->setRange(min, max);
+    // QProgressBar ignores a value outside its range; the nearest end is closer to the truth.
+    bar->setValue(std::clamp(progressUnits(state.value), min, max));
+}
+
+// Panels that take turns in one place keep their room when hidden, so the
+// page does not change size with them.
+void keepRoomWhenHidden(QWidget* w) {
+    QSizePolicy policy = w->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(policy);
+}
+
+// Sets the text of a label inside a panel that may be hidden. Qt does not tell
+// the page about size changes inside a hidden panel, so the panel is told
+// here; otherwise the page would shift once the panel is first shown.
+void setPanelText(QLabel* label, const QString& text) {
+    if (label->text() == text)
+        return;
+    label->setText(text);
+    label->parentWidget()->updateGeometry();
+}
+
+ImageButton* imageButton(const char* name, const QIcon& icon, const QString& toolTip) {
+    auto* b = named<ImageButton>(name);
+    b->setIcon(icon);
+    b->setToolTip(toolTip);
+    return b;
 }
 
 } // namespace
@@ -317,24 +371,100 @@ void MainWindow::build() {
     }
     pageTabs->addStretch();
 
-    // General: keying mode and recording.
+    // General: keying mode and recording. The two options choose which
+    // keying panel shows below them.
     u.frmGeneral = named<QGroupBox>("FrmGeneral", QStringLiteral("Options :"));
-    u.frmPortCom = named<QFrame>("FrmPortCom");
     u.optPortCom = named<QRadioButton>("OptPORTCOM", QStringLiteral("Port série"));
     u.optVox = named<QRadioButton>("OptVOX", QStringLiteral("Vox"));
     // The form decides which one is set; Qt must not uncheck the other by itself.
     u.optPortCom->setAutoExclusive(false);
     u.optVox->setAutoExclusive(false);
+    auto* optionsRow = row(16);
+    optionsRow->addWidget(u.optPortCom);
+    optionsRow->addWidget(u.optVox);
+    optionsRow->addStretch();
+
+    // Serial keying: port and line, carrier detect, test button, lock, indicator.
+    u.frmPortCom = named<QFrame>("FrmPortCom");
+    u.portComList = named<QComboBox>("PortComList");
+    u.portComList->setEditable(false);
+    u.portComList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    u.portComList->setMinimumContentsLength(3);
+    u.imgActualiser =
+        imageButton("IMGActualiser", refreshIcon(), QStringLiteral("Rechercher les ports COM"));
     u.comboModeCOMPTT = named<QComboBox>("ComboModeCOMPTT");
+    u.cmdTest = named<QPushButton>("CMDTest", QStringLiteral("TEST"));
+    u.pttLock = named<ImageButton>("PTTLock");
+    u.pttLock->setIconSize(QSize(22, 22));
+    u.shapePTT = named<IndicatorLight>("ShapePTT");
+    u.chkCOR = named<QCheckBox>("ChkCOR", QStringLiteral("COR Mode :"));
+    u.comboModeCOMCOR = named<QComboBox>("ComboModeCOMCOR");
+    u.shapeCOR = named<IndicatorLight>("ShapeCOR");
     {
-        auto* l = row();
-        l->addWidget(u.optPortCom);
-        l->addWidget(u.comboModeCOMPTT);
-        l->addSpacing(12);
-        l->addWidget(u.optVox);
-        l->addStretch();
+        auto* lblPortCom = named<QLabel>("LblPortCom", QStringLiteral("Port COM :"));
+        lblPortCom->setBuddy(u.portComList);
+        auto* lblModePTT = named<QLabel>("LblModePTT", QStringLiteral("PTT :"));
+        lblModePTT->setBuddy(u.comboModeCOMPTT);
+        auto* portRow = row();
+        portRow->addWidget(u.portComList);
+        portRow->addWidget(u.imgActualiser);
+        portRow->addSpacing(16);
+        portRow->addWidget(lblModePTT);
+        portRow->addWidget(u.comboModeCOMPTT);
+        portRow->addSpacing(16);
+        portRow->addWidget(u.cmdTest);
+        portRow->addWidget(u.pttLock);
+        portRow->addWidget(u.shapePTT);
+        portRow->addStretch();
+        auto* corRow = row();
+        corRow->addWidget(u.comboModeCOMCOR);
+        corRow->addWidget(u.shapeCOR);
+        corRow->addStretch();
+        auto* l = new QGridLayout;
+        l->setContentsMargins(0, 0, 0, 0);
+        l->setHorizontalSpacing(6);
+        l->setVerticalSpacing(4);
+        l->addWidget(lblPortCom, 0, 0);
+        l->addLayout(portRow, 0, 1);
+        l->addWidget(u.chkCOR, 1, 0);
+        l->addLayout(corRow, 1, 1);
         u.frmPortCom->setLayout(l);
     }
+
+    u.frmVox = named<QGroupBox>("FrmVox", QStringLiteral("Activer le mode Vox sur "));
+    u.lblVox = named<QLabel>("LblVox");
+    {
+        auto* l = column();
+        l->setContentsMargins(8, 2, 8, 4);
+        l->addWidget(u.lblVox);
+        u.frmVox->setLayout(l);
+    }
+
+    u.frmPortCherche = named<QFrame>("FrmPortCherche");
+    u.lblPortCherche = named<QLabel>("LblPortCherche");
+    u.lblPortCherche->setToolTip(
+        QStringLiteral("Modifier le nombre de port COM à la ligne 42 du fichier 'parametres.ini'"));
+    u.pgPortCom = named<QProgressBar>("PGPortCom");
+    u.pgPortCom->setTextVisible(false);
+    u.pgPortCom->setMaximumHeight(14);
+    u.imgChercheCom = imageButton("ImgChercheCom", stopSearchIcon(),
+                                  QStringLiteral("Arrêter la recherche de port COM"));
+    {
+        auto* l = row(12);
+        l->addWidget(u.lblPortCherche);
+        l->addWidget(u.pgPortCom, 1);
+        l->addWidget(u.imgChercheCom);
+        u.frmPortCherche->setLayout(l);
+    }
+
+    auto* keyingPanels = new QGridLayout;
+    keyingPanels->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* panel :
+         std::initializer_list<QWidget*>{u.frmPortCom, u.frmVox, u.frmPortCherche}) {
+        keepRoomWhenHidden(panel);
+        keyingPanels->addWidget(panel, 0, 0, Qt::AlignTop);
+    }
+
     u.frame3 = named<QFrame>("Frame3");
     u.chkRec =
         named<QCheckBox>("chkRec", QStringLiteral("Enregistrer le son pendant les intervalles"));
@@ -347,7 +477,8 @@ void MainWindow::build() {
     {
         auto* l = column(6);
         l->setContentsMargins(8, 4, 8, 4);
-        l->addWidget(u.frmPortCom);
+        l->addLayout(optionsRow);
+        l->addLayout(keyingPanels);
         l->addWidget(u.frame3);
         l->addStretch();
         u.frmGeneral->setLayout(l);
@@ -389,6 +520,27 @@ void MainWindow::build() {
     // Filled by later features.
     u.frmAudio = named<QGroupBox>("FrmAudio");
     u.frmDTMF = named<QGroupBox>("FrmDTMF");
+    // Keyed or not, in sight while the operator sends tones by hand. The text
+    // takes the indicator's colour; the dark ground keeps green and red legible.
+    u.lblDTMFPTT = named<QLabel>("lblDTMFPTT", QStringLiteral("PTT"));
+    {
+        QFont f = u.lblDTMFPTT->font();
+        f.setBold(true);
+        u.lblDTMFPTT->setFont(f);
+        u.lblDTMFPTT->setAutoFillBackground(true);
+        u.lblDTMFPTT->setContentsMargins(6, 1, 6, 1);
+        QPalette pal = u.lblDTMFPTT->palette();
+        pal.setColor(QPalette::Window, toQColor(kTabUnselected));
+        u.lblDTMFPTT->setPalette(pal);
+        auto* pttRow = row();
+        pttRow->addStretch();
+        pttRow->addWidget(u.lblDTMFPTT);
+        auto* l = column();
+        l->setContentsMargins(8, 4, 8, 4);
+        l->addLayout(pttRow);
+        l->addStretch();
+        u.frmDTMF->setLayout(l);
+    }
     u.frmInfosOM = named<QGroupBox>("FrmInfosOM");
 
     u.pages = named<QStackedWidget>("Pages");
@@ -412,10 +564,12 @@ void MainWindow::build() {
     main->addLayout(body, 1);
     setLayout(main);
 
-    u.inputs = {u.btPlay,    u.tabS11,          u.tabS12,       u.comboFichierRecent,
-                u.cmdOuvrir, u.sliderLireTemps, u.sliderVolWMP, u.sliderVolVoix,
-                u.chkMute,   u.optPortCom,      u.optVox,       u.comboModeCOMPTT,
-                u.chkRec,    u.txtInterval,     u.txtTpsMax,    u.comboPriorite};
+    u.inputs = {u.btPlay,      u.tabS11,          u.tabS12,        u.comboFichierRecent,
+                u.cmdOuvrir,   u.sliderLireTemps, u.sliderVolWMP,  u.sliderVolVoix,
+                u.chkMute,     u.optPortCom,      u.optVox,        u.comboModeCOMPTT,
+                u.portComList, u.imgActualiser,   u.cmdTest,       u.pttLock,
+                u.chkCOR,      u.comboModeCOMCOR, u.imgChercheCom, u.chkRec,
+                u.txtInterval, u.txtTpsMax,       u.comboPriorite};
     for (ClickableLabel* tab : u.pageTabs)
         u.inputs.push_back(tab);
 }
@@ -442,6 +596,18 @@ void MainWindow::connectEvents() {
     connect(u.optVox, &QRadioButton::clicked, this, [&p] { p.OptVOX_Click(); });
     connect(u.comboModeCOMPTT, &QComboBox::activated, this,
             [&p](int index) { p.ComboModeCOMPTT_Change(index); });
+    connect(u.portComList, &QComboBox::activated, this, [&p, combo = u.portComList](int index) {
+        p.PortComList_Change(combo->itemText(index));
+    });
+    connect(u.imgActualiser, &ImageButton::clicked, this, [&p] { p.IMGActualiser_Click(); });
+    // The transmitter is keyed for as long as the button is held.
+    connect(u.cmdTest, &QPushButton::pressed, this, [&p] { p.CMDTest_MouseDown(); });
+    connect(u.cmdTest, &QPushButton::released, this, [&p] { p.CMDTest_MouseUp(); });
+    connect(u.pttLock, &ImageButton::clicked, this, [&p] { p.PTTLock_Click(); });
+    connect(u.chkCOR, &QCheckBox::clicked, this, [&p](bool checked) { p.ChkCOR_Click(checked); });
+    connect(u.comboModeCOMCOR, &QComboBox::activated, this,
+            [&p](int index) { p.ComboModeCOMCOR_Change(index); });
+    connect(u.imgChercheCom, &ImageButton::clicked, this, [&p] { p.ImgChercheCom_Click(); });
     connect(u.chkRec, &QCheckBox::clicked, this, [&p](bool checked) { p.chkRec_Click(checked); });
     connect(u.txtInterval, &QLineEdit::textEdited, this,
             [&p](const QString& text) { p.TxtInterval_Change(text); });
@@ -489,12 +655,7 @@ void MainWindow::render() {
     // Period.
     renderSlider(u.sliderLireTemps, f.sliderLireTemps);
     u.label2->setText(f.label2);
-    const int progressMin = progressUnits(f.progressBar1.min);
-    const int progressMax = std::max(progressMin, progressUnits(f.progressBar1.max));
-    u.progressBar1->setRange(progressMin, progressMax);
-    // QProgressBar ignores a value outside its range; the nearest end is closer to the truth.
-    u.progressBar1->setValue(
-        std::clamp(progressUnits(f.progressBar1.value), progressMin, progressMax));
+    renderProgress(u.progressBar1, f.progressBar1);
     u.lblTempTimer->setText(f.lblTempTimer);
     u.lblTempsFichier->setText(f.lblTempsFichier);
     u.periodBar->setShapes(f.shapeTotal, f.shapeWAV, f.shapeCache);
@@ -514,10 +675,45 @@ void MainWindow::render() {
     if (f.currentPage >= 0 && f.currentPage < u.pages->count())
         u.pages->setCurrentIndex(f.currentPage);
 
-    u.frmPortCom->setEnabled(f.frmPortComEnabled);
+    // The keying choice is locked with the serial panel while a cycle runs:
+    // turning to VOX in the middle of a sending would leave the line keyed.
+    u.optPortCom->setEnabled(f.frmPortComEnabled);
+    u.optVox->setEnabled(f.frmPortComEnabled);
     u.optPortCom->setChecked(f.optPortCom);
     u.optVox->setChecked(f.optVox);
+    u.frmPortCom->setVisible(f.frmPortComVisible);
+    u.frmPortCom->setEnabled(f.frmPortComEnabled);
+    u.frmVox->setVisible(f.frmVoxVisible);
+    u.frmPortCherche->setVisible(f.frmPortChercheVisible);
+
+    renderCombo(u.portComList, f.portComList);
     renderCombo(u.comboModeCOMPTT, f.comboModeCOMPTT);
+    if (u.cmdTestGreen != f.cmdTestDown) {
+        u.cmdTestGreen = f.cmdTestDown;
+        if (f.cmdTestDown) {
+            QPalette pal = u.cmdTest->palette();
+            pal.setColor(QPalette::Button, kCmdTestHeld);
+            u.cmdTest->setPalette(pal);
+        } else {
+            u.cmdTest->setPalette(QPalette()); // back to the window's own colours
+        }
+    }
+    u.cmdTest->setToolTip(f.cmdTestToolTip);
+    const QString lockImage = padlockImageName(f.pttLockFerme);
+    if (u.pttLock->property("image").toString() != lockImage) {
+        u.pttLock->setIcon(padlockIcon(f.pttLockFerme));
+        u.pttLock->setProperty("image", lockImage);
+    }
+    u.pttLock->setToolTip(f.pttLockToolTip);
+    u.shapePTT->setColour(toQColor(f.shapePTTColour));
+    u.chkCOR->setChecked(f.chkCOR);
+    renderCombo(u.comboModeCOMCOR, f.comboModeCOMCOR);
+    u.shapeCOR->setColour(toQColor(f.shapeCORColour));
+
+    setPanelText(u.lblVox, f.lblVox);
+    setPanelText(u.lblPortCherche, f.lblPortCherche);
+    renderProgress(u.pgPortCom, f.pgPortCom);
+
     u.frame3->setEnabled(f.frame3Enabled);
     u.chkRec->setChecked(f.chkRec);
 
@@ -526,6 +722,13 @@ void MainWindow::render() {
     u.comboPriorite->setCurrentIndex(f.comboPrioriteIndex);
     u.lblDossier->setText(QStringLiteral("Dossier : ") + f.appDirText);
     u.lblDossier->setToolTip(f.appDirText);
+
+    if (const QColor ptt = toQColor(f.lblDTMFPTTColour);
+        u.lblDTMFPTT->palette().color(QPalette::WindowText) != ptt) {
+        QPalette pal = u.lblDTMFPTT->palette();
+        pal.setColor(QPalette::WindowText, ptt);
+        u.lblDTMFPTT->setPalette(pal);
+    }
 }
 
 // ---------------------------------------------------------------- window moves

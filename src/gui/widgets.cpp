@@ -7,6 +7,10 @@
 #include <QPixmap>
 #include <QStylePainter>
 
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
 namespace ondrix {
 
 namespace {
@@ -96,6 +100,84 @@ QIcon closeIcon() {
     return QIcon(pm);
 }
 
+QIcon refreshIcon() {
+    QPixmap pm = blankPixmap();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor blue(0x1E, 0x6F, 0xC8);
+    const QPointF centre(32, 32);
+    constexpr double radius = 19;
+    // The arc runs counter-clockwise from 150 degrees round to 70, leaving a
+    // gap at the top that the arrowhead points into.
+    constexpr double startDeg = 150, spanDeg = 280;
+    p.setPen(QPen(blue, 7, Qt::SolidLine, Qt::FlatCap));
+    p.drawArc(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius),
+              static_cast<int>(startDeg * 16), static_cast<int>(spanDeg * 16));
+    const double end = (startDeg + spanDeg) * std::numbers::pi / 180.0;
+    const QPointF tip(centre.x() + radius * std::cos(end), centre.y() - radius * std::sin(end));
+    const QPointF along(-std::sin(end), -std::cos(end)); // direction of travel
+    const QPointF out(std::cos(end), -std::sin(end));    // away from the centre
+    QPolygonF head;
+    head << tip + along * 10 << tip - along * 2 + out * 9 << tip - along * 2 - out * 9;
+    p.setPen(Qt::NoPen);
+    p.setBrush(blue);
+    p.drawPolygon(head);
+    p.end();
+    return QIcon(pm);
+}
+
+QIcon stopSearchIcon() {
+    QPixmap pm = blankPixmap();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor red(0xD8, 0x20, 0x20);
+    p.setPen(QPen(red.darker(150), 3));
+    p.setBrush(red);
+    p.drawEllipse(QPointF(32, 32), 26, 26);
+    p.setPen(QPen(Qt::white, 7, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(22, 22), QPointF(42, 42));
+    p.drawLine(QPointF(42, 22), QPointF(22, 42));
+    p.end();
+    return QIcon(pm);
+}
+
+QString padlockImageName(bool closed) {
+    return closed ? QStringLiteral("PTTLockFerme") : QStringLiteral("PTTLockOuvert");
+}
+
+QIcon padlockIcon(bool closed) {
+    QPixmap pm = blankPixmap();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // The shackle: both legs in the body when closed; lifted, its right leg
+    // free above the body, when open.
+    QPainterPath shackle;
+    if (closed) {
+        shackle.moveTo(21, 31);
+        shackle.lineTo(21, 22);
+        shackle.arcTo(QRectF(21, 10, 22, 24), 180, -180);
+        shackle.lineTo(43, 31);
+    } else {
+        shackle.moveTo(21, 31);
+        shackle.lineTo(21, 14);
+        shackle.arcTo(QRectF(21, 2, 22, 24), 180, -180);
+        shackle.lineTo(43, 20);
+    }
+    p.setPen(QPen(QColor(0x60, 0x60, 0x68), 6, Qt::SolidLine, Qt::FlatCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(shackle);
+    const QColor gold(0xE8, 0xB4, 0x2C);
+    p.setPen(QPen(gold.darker(170), 3));
+    p.setBrush(gold);
+    p.drawRoundedRect(QRectF(12, 30, 40, 28), 5, 5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(gold.darker(250));
+    p.drawEllipse(QPointF(32, 41), 4, 4);
+    p.drawRect(QRectF(30.5, 42, 3, 9));
+    p.end();
+    return QIcon(pm);
+}
+
 // ---------------------------------------------------------------- ClickableLabel
 
 ClickableLabel::ClickableLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
@@ -124,6 +206,59 @@ void ClickableLabel::mousePressEvent(QMouseEvent* event) {
 void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
+}
+
+// ---------------------------------------------------------------- ImageButton
+
+ImageButton::ImageButton(QWidget* parent) : QAbstractButton(parent) {
+    setIconSize(QSize(20, 20));
+    setCursor(Qt::PointingHandCursor);
+    // Like the window's other pictures, it is clicked, not tabbed to.
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QSize ImageButton::sizeHint() const {
+    return iconSize() + QSize(6, 6);
+}
+
+void ImageButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    icon().paint(&p, rect().adjusted(3, 3, -3, -3), Qt::AlignCenter,
+                 isEnabled() ? QIcon::Normal : QIcon::Disabled);
+    if (isDown()) {
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+// ---------------------------------------------------------------- IndicatorLight
+
+IndicatorLight::IndicatorLight(QWidget* parent) : QWidget(parent) {
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void IndicatorLight::setColour(const QColor& colour) {
+    if (colour == colour_)
+        return;
+    colour_ = colour;
+    update();
+}
+
+QSize IndicatorLight::sizeHint() const {
+    return {16, 16};
+}
+QSize IndicatorLight::minimumSizeHint() const {
+    return sizeHint();
+}
+
+void IndicatorLight::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(palette().color(QPalette::Shadow), 1));
+    p.setBrush(colour_);
+    const qreal d = std::min(width(), height()) - 2;
+    p.drawEllipse(QRectF((width() - d) / 2.0, (height() - d) / 2.0, d, d));
 }
 
 // ---------------------------------------------------------------- ElidedLabel

@@ -2,6 +2,7 @@
 
 #include "core/mainform.h"
 
+#include <QAbstractButton>
 #include <QColor>
 #include <QComboBox>
 #include <QIcon>
@@ -22,6 +23,12 @@ inline QColor toQColor(Colour c) {
 QString playImageName(PlayImage image);
 QIcon playImageIcon(PlayImage image);
 QIcon closeIcon();
+// The port-search pictures: a circular arrow (search again) and a stop cross.
+QIcon refreshIcon();
+QIcon stopSearchIcon();
+// The PTT lock: the dynamic property value naming the picture, and the picture.
+QString padlockImageName(bool closed);
+QIcon padlockIcon(bool closed);
 
 // A label that acts as a tab: clicked() on a left-button release inside it.
 class ClickableLabel : public QLabel {
@@ -36,6 +43,35 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A button that is only its picture: no bevel, and a one-line border while
+// the mouse holds it down.
+class ImageButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit ImageButton(QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A round indicator light in one colour (keying, carrier detect).
+class IndicatorLight : public QWidget {
+    Q_OBJECT
+public:
+    explicit IndicatorLight(QWidget* parent = nullptr);
+    void setColour(const QColor& colour);
+    QColor colour() const { return colour_; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor colour_ = Qt::black;
 };
 
 // A one-line label that shrinks with the window, eliding the middle of its

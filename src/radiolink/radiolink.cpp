@@ -187,6 +187,13 @@ void RadioLink::OptVOX_Click() {
         return;
     form_.optVox = true;
     form_.optPortCom = false;
+    // The radio keys itself from now on: nothing may stay keyed on the line,
+    // not even by the lock, whose button is hidden with the serial panel.
+    if (s_.serial.isOpen())
+        s_.serial.close();
+    form_.pttLockFerme = false;
+    form_.pttLockToolTip = QStringLiteral("Verrouillé le PTT");
+    setIndicators(kIndicatorOff);
     form_.frmVoxVisible = true;
     form_.frmPortComVisible = false;
     form_.frmPortChercheVisible = false;
@@ -215,7 +222,8 @@ void RadioLink::PortComList_Change(const QString& text) {
                 s_.serial.setPortNumber(chosenPort_);
         }
     }
-    combo.toolTip = chosenPort_ > 0 ? s_.serial.devicePath(chosenPort_) : QString();
+    combo.toolTip =
+        !text.isEmpty() && chosenPort_ > 0 ? s_.serial.devicePath(chosenPort_) : QString();
     params_.set(kParamPort, text);
 }
 

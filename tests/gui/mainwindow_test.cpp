@@ -3,6 +3,7 @@
 
 #include "app/mainpresenter.h"
 #include "gui/mainwindow.h"
+#include "gui/widgets.h"
 #include "support/fakes.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -24,8 +26,10 @@
 
 #include <array>
 #include <cstdlib>
+#include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace ondrix;
@@ -37,6 +41,8 @@ const QString kFileA = QStringLiteral("/msg/annonce.wav");
 const QString kFileB = QStringLiteral("/msg/balise.mp3");
 const QColor kSelected(0x80, 0x80, 0x80);
 const QColor kUnselected(0x40, 0x40, 0x40);
+const QColor kRed(0xFF, 0x00, 0x00);   // kIndicatorOn
+const QColor kGreen(0x00, 0xFF, 0x00); // kIndicatorOff
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -68,13 +74,46 @@ protected:
     bool shown(const char* name) { return widget(name).isVisible(); }
     bool enabled(const char* name) { return widget(name).isEnabled(); }
     QString text(const char* name) { return widget<QLabel>(name).text(); }
+    QString toolTip(const char* name) { return widget(name).toolTip(); }
+
+    // A pixel of a control as it is drawn; by default its centre.
+    QColor pixel(const char* name, double x = 0.5, double y = 0.5) {
+        const QImage picture = widget(name).grab().toImage();
+        return picture.pixelColor(static_cast<int>(x * (picture.width() - 1)),
+                                  static_cast<int>(y * (picture.height() - 1)));
+    }
+    static bool greenish(const QColor& c) {
+        return c.green() > c.red() + 60 && c.green() > c.blue() + 60;
+    }
+
+    // Clicks an image button in two steps, checking that it shows a border
+    // only while the mouse holds it down.
+    void clickImageButton(const char* name) {
+        SCOPED_TRACE(name);
+        QWidget& button = widget(name);
+        const QColor border = button.palette().color(QPalette::WindowText);
+        EXPECT_NE(pixel(name, 0.0), border);
+        QTest::mousePress(&button, Qt::LeftButton);
+        EXPECT_EQ(pixel(name, 0.0), border);
+        EXPECT_EQ(pixel(name, 1.0, 0.0), border);
+        QTest::mouseRelease(&button, Qt::LeftButton);
+        EXPECT_NE(pixel(name, 0.0), border);
+    }
+
+    // Runs a port search that finds these port numbers.
+    void searchPorts(std::set<int> present) {
+        serial.present = std::move(present);
+        click("IMGActualiser");
+    }
 
     FakePlayer player;
     FakeDialogs dialogs;
     FakeSpeaker speaker;
     FakeRecorder recorder;
     FakePriority priority;
-    MainPresenter presenter{MainPresenter::Services{player, dialogs, speaker, recorder, priority}};
+    FakeSerial serial;
+    MainPresenter presenter{
+        MainPresenter::Services{player, dialogs, speaker, recorder, priority, &serial}};
     MainWindow window{presenter};
 };
 
@@ -86,14 +125,14 @@ TEST_F(MainWindowTest, StartStopLocksAndUnlocksTheSettings) {
     EXPECT_EQ(image(), "ImageStop");
     EXPECT_EQ(player.plays, 1);
     EXPECT_TRUE(presenter.form().timer1.enabled);
-    for (const char* frame : {"FrmFichier", "FrmPortCom", "Frame3"})
+    for (const char* frame : {"FrmFichier", "FrmPortCom", "Frame3", "OptPORTCOM", "OptVOX"})
         EXPECT_FALSE(enabled(frame)) << frame;
 
     click("BTPlay");
     EXPECT_EQ(image(), "ImagePlay");
     EXPECT_FALSE(player.playing);
     EXPECT_FALSE(presenter.form().timer1.enabled);
-    for (const char* frame : {"FrmFichier", "FrmPortCom", "Frame3"})
+    for (const char* frame : {"FrmFichier", "FrmPortCom", "Frame3", "OptPORTCOM", "OptVOX"})
         EXPECT_TRUE(enabled(frame)) << frame;
 }
 
@@ -315,6 +354,182 @@ TEST_F(MainWindowTest, GeneralOptionsAreForwarded) {
     EXPECT_EQ(presenter.form().comboPrioriteIndex, 1);
 }
 
+TEST_F(MainWindowTest, KeyingOptionsAndPortSearchTakeTurnsInOnePlace) {
+    // No port answers: a search ends on the search panel.
+    const std::array<const char*, 3> panels{"FrmPortCom", "FrmVox", "FrmPortCherche"};
+    struct Step {
+        const char* click;
+        const char* panel; // the one panel shown after it
+    };
+    const std::vector<Step> steps{
+        {"OptVOX", "FrmVox"},
+        {"OptPORTCOM", "FrmPortCom"},
+        {"IMGActualiser", "FrmPortCherche"},
+        {"ImgChercheCom", "FrmPortCom"},
+        {"IMGActualiser", "FrmPortCherche"},
+        {"OptVOX", "FrmVox"},
+        {"OptPORTCOM", "FrmPortCom"},
+    };
+    for (const char* panel : panels)
+        EXPECT_EQ(shown(panel), panel == std::string("FrmPortCom")) << panel;
+    // The page keeps its layout whichever panel shows, from the first show on.
+    const QRect frame3 = widget("Frame3").geometry();
+
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.click);
+        click(step.click);
+        for (const char* panel : panels)
+            EXPECT_EQ(shown(panel), panel == std::string(step.panel)) << panel;
+        EXPECT_TRUE(shown("OptPORTCOM"));
+        EXPECT_TRUE(shown("OptVOX"));
+        EXPECT_EQ(widget("Frame3").geometry(), frame3);
+        EXPECT_EQ(presenter.form().timerCOMValide.enabled,
+                  step.panel == std::string("FrmPortCherche"));
+    }
+}
+
+TEST_F(MainWindowTest, PanelsShowTheirTexts) {
+    click("OptVOX");
+    EXPECT_EQ(widget<QGroupBox>("FrmVox").title(), "Activer le mode Vox sur ");
+    EXPECT_EQ(text("LblVox"), "Activer le mode Vox sur\nvotre transmetteur.");
+    click("OptPORTCOM");
+
+    clickImageButton("IMGActualiser");
+    EXPECT_EQ(text("LblPortCherche"), "Analyse du port COM32\nen cours...");
+    EXPECT_EQ(toolTip("LblPortCherche"),
+              "Modifier le nombre de port COM à la ligne 42 du fichier 'parametres.ini'");
+    auto& progress = widget<QProgressBar>("PGPortCom");
+    EXPECT_EQ(progress.minimum(), 0);
+    EXPECT_EQ(progress.maximum(), 32000);
+    EXPECT_EQ(progress.value(), 32000);
+    EXPECT_FALSE(progress.isTextVisible());
+    EXPECT_EQ(toolTip("IMGActualiser"), "Rechercher les ports COM");
+    EXPECT_EQ(toolTip("ImgChercheCom"), "Arrêter la recherche de port COM");
+
+    clickImageButton("ImgChercheCom");
+    EXPECT_FALSE(shown("FrmPortCherche"));
+}
+
+TEST_F(MainWindowTest, PortListOffersTheFoundPortsAndShowsTheirDevices) {
+    searchPorts({2, 5});
+    auto& ports = widget<QComboBox>("PortComList");
+    EXPECT_FALSE(ports.isEditable());
+    ASSERT_EQ(ports.count(), 2);
+    EXPECT_EQ(ports.itemText(0), "2");
+    EXPECT_EQ(ports.itemText(1), "5");
+    EXPECT_EQ(ports.currentText(), "2");
+    EXPECT_EQ(ports.toolTip(), "/dev/fake2");
+    EXPECT_TRUE(shown("FrmPortCom"));
+
+    key("PortComList", Qt::Key_Down);
+    EXPECT_EQ(ports.currentText(), "5");
+    EXPECT_EQ(ports.toolTip(), "/dev/fake5");
+    EXPECT_EQ(presenter.radio().chosenPort(), 5);
+    EXPECT_EQ(presenter.params().get(44), "5");
+}
+
+TEST_F(MainWindowTest, TestButtonKeysWhileHeldAndTurnsGreen) {
+    searchPorts({1});
+    auto& button = widget<QPushButton>("CMDTest");
+    EXPECT_EQ(button.text(), "TEST");
+    const QColor normal = window.palette().color(QPalette::Button);
+    const auto expectReleased = [&] {
+        EXPECT_FALSE(presenter.form().cmdTestDown);
+        EXPECT_EQ(button.palette().color(QPalette::Button), normal);
+        EXPECT_FALSE(greenish(pixel("CMDTest", 0.1)));
+        EXPECT_FALSE(serial.rts);
+        EXPECT_EQ(pixel("ShapePTT"), kGreen);
+        EXPECT_EQ(widget<QLabel>("lblDTMFPTT").palette().color(QPalette::WindowText), kGreen);
+    };
+    expectReleased();
+
+    QTest::mousePress(&button, Qt::LeftButton);
+    EXPECT_TRUE(presenter.form().cmdTestDown);
+    EXPECT_EQ(button.toolTip(), "ON");
+    EXPECT_EQ(button.palette().color(QPalette::Button), kGreen);
+    EXPECT_TRUE(greenish(pixel("CMDTest", 0.1)));
+    EXPECT_TRUE(serial.rts);
+    EXPECT_EQ(pixel("ShapePTT"), kRed);
+    EXPECT_EQ(widget<QLabel>("lblDTMFPTT").palette().color(QPalette::WindowText), kRed);
+
+    QTest::mouseRelease(&button, Qt::LeftButton);
+    EXPECT_EQ(button.toolTip(), "OFF");
+    expectReleased();
+}
+
+TEST_F(MainWindowTest, PadlockHoldsTheTransmitterKeyed) {
+    searchPorts({1});
+    auto& lock = widget<QAbstractButton>("PTTLock");
+    const QImage openPicture = lock.icon().pixmap(32, 32).toImage();
+    EXPECT_EQ(lock.property("image").toString(), "PTTLockOuvert");
+    EXPECT_EQ(lock.toolTip(), "Verrouillé le PTT");
+
+    clickImageButton("PTTLock");
+    EXPECT_EQ(lock.property("image").toString(), "PTTLockFerme");
+    EXPECT_EQ(lock.toolTip(), "Déverrouillé le PTT");
+    EXPECT_NE(lock.icon().pixmap(32, 32).toImage(), openPicture);
+    EXPECT_TRUE(serial.rts);
+    EXPECT_EQ(pixel("ShapePTT"), kRed);
+
+    // The test button's release leaves the locked transmitter keyed.
+    click("CMDTest");
+    EXPECT_TRUE(serial.rts);
+    EXPECT_EQ(pixel("ShapePTT"), kRed);
+
+    click("PTTLock");
+    EXPECT_EQ(lock.property("image").toString(), "PTTLockOuvert");
+    EXPECT_EQ(lock.toolTip(), "Verrouillé le PTT");
+    EXPECT_EQ(lock.icon().pixmap(32, 32).toImage(), openPicture);
+    EXPECT_FALSE(serial.rts);
+    EXPECT_EQ(pixel("ShapePTT"), kGreen);
+}
+
+TEST_F(MainWindowTest, CarrierDetectSwitchEnablesItsLineAndShowsTheInput) {
+    searchPorts({3});
+    auto& line = widget<QComboBox>("ComboModeCOMCOR");
+    EXPECT_EQ(widget<QCheckBox>("ChkCOR").text(), "COR Mode :");
+    EXPECT_FALSE(line.isEnabled());
+    EXPECT_EQ(line.currentText(), "CTS");
+
+    click("ChkCOR");
+    EXPECT_TRUE(widget<QCheckBox>("ChkCOR").isChecked());
+    EXPECT_TRUE(line.isEnabled());
+    serial.cts = 1;
+    presenter.TimerCOR_Timer();
+    EXPECT_EQ(pixel("ShapeCOR"), kRed);
+
+    key("ComboModeCOMCOR", Qt::Key_Down);
+    EXPECT_EQ(line.currentText(), "DSR");
+    EXPECT_EQ(presenter.form().comboModeCOMCOR.text, "DSR");
+    presenter.TimerCOR_Timer();
+    EXPECT_EQ(pixel("ShapeCOR"), kGreen);
+
+    serial.dsr = 1;
+    presenter.TimerCOR_Timer();
+    EXPECT_EQ(pixel("ShapeCOR"), kRed);
+    click("ChkCOR");
+    EXPECT_FALSE(line.isEnabled());
+    EXPECT_EQ(pixel("ShapeCOR"), kGreen);
+}
+
+TEST_F(MainWindowTest, IndicatorsShowTheFormColours) {
+    const std::vector<std::pair<const char*, Colour>> cases{
+        {"keyed", kIndicatorOn}, {"free", kIndicatorOff}, {"other", 0xC08040}};
+    for (const auto& [name, colour] : cases) {
+        SCOPED_TRACE(name);
+        MainForm& f = presenter.form();
+        f.shapePTTColour = colour;
+        f.shapeCORColour = colour;
+        f.lblDTMFPTTColour = colour;
+        window.render();
+        const QColor expected = toQColor(colour);
+        EXPECT_EQ(pixel("ShapePTT"), expected);
+        EXPECT_EQ(pixel("ShapeCOR"), expected);
+        EXPECT_EQ(widget<QLabel>("lblDTMFPTT").palette().color(QPalette::WindowText), expected);
+    }
+    EXPECT_EQ(text("lblDTMFPTT"), "PTT");
+}
+
 TEST_F(MainWindowTest, RenderShowsTheFormWithoutCallingBack) {
     MainForm& f = presenter.form();
     f.sliderLireTemps = {10, 600, 120, true, QStringLiteral("Max : 10 min.")};
@@ -372,6 +587,45 @@ TEST_F(MainWindowTest, RenderShowsTheFormWithoutCallingBack) {
 
     presenter.setAppDir(QStringLiteral("/srv/ondrix"));
     EXPECT_EQ(text("LblDossier"), "Dossier : /srv/ondrix");
+}
+
+TEST_F(MainWindowTest, RenderShowsTheKeyingFormWithoutCallingBack) {
+    MainForm& f = presenter.form();
+    f.portComList = {{"1", "4"}, 1, "4", "/dev/ttyUSB1", true};
+    f.cmdTestDown = true;
+    f.cmdTestToolTip = QStringLiteral("ON");
+    f.pttLockFerme = true;
+    f.pttLockToolTip = QStringLiteral("Déverrouillé le PTT");
+    f.chkCOR = true;
+    f.comboModeCOMCOR.enabled = true;
+    f.comboModeCOMCOR.index = 2;
+    f.frmPortComVisible = false;
+    f.frmPortChercheVisible = true;
+    f.lblPortCherche = QStringLiteral("Analyse du port COM7\nen cours...");
+    f.pgPortCom = {0.0f, 16.0f, 7.0f};
+
+    QSignalSpy changes(&presenter, &MainPresenter::changed);
+    window.render();
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_TRUE(serial.log.isEmpty());
+
+    auto& ports = widget<QComboBox>("PortComList");
+    EXPECT_EQ(ports.count(), 2);
+    EXPECT_EQ(ports.currentText(), "4");
+    EXPECT_EQ(ports.toolTip(), "/dev/ttyUSB1");
+    auto& test = widget<QPushButton>("CMDTest");
+    EXPECT_EQ(test.palette().color(QPalette::Button), kGreen);
+    EXPECT_EQ(test.toolTip(), "ON");
+    EXPECT_EQ(widget("PTTLock").property("image").toString(), "PTTLockFerme");
+    EXPECT_EQ(toolTip("PTTLock"), "Déverrouillé le PTT");
+    EXPECT_TRUE(widget<QCheckBox>("ChkCOR").isChecked());
+    EXPECT_TRUE(enabled("ComboModeCOMCOR"));
+    EXPECT_EQ(widget<QComboBox>("ComboModeCOMCOR").currentText(), "DCD");
+    EXPECT_FALSE(shown("FrmPortCom"));
+    EXPECT_TRUE(shown("FrmPortCherche"));
+    EXPECT_EQ(text("LblPortCherche"), "Analyse du port COM7\nen cours...");
+    EXPECT_EQ(widget<QProgressBar>("PGPortCom").maximum(), 16000);
+    EXPECT_EQ(widget<QProgressBar>("PGPortCom").value(), 7000);
 }
 
 TEST_F(MainWindowTest, PeriodBarShowsTheElapsedPartOfTheMessage) {

@@ -233,6 +233,16 @@ TEST_F(RadioLinkTest, KeyingModeOptions) {
     EXPECT_TRUE(f.frmPortComVisible);
     EXPECT_FALSE(f.frmVoxVisible || f.frmPortChercheVisible);
     EXPECT_EQ(p.params().get(34), "COM");
+
+    // Switching to VOX while the lock holds the line keyed releases it.
+    serial.present = {1};
+    choosePort("1");
+    p.PTTLock_Click();
+    ASSERT_TRUE(serial.rts);
+    p.OptVOX_Click();
+    EXPECT_FALSE(serial.rts || serial.dtr || serial.isOpen());
+    EXPECT_FALSE(f.pttLockFerme);
+    EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
 }
 
 TEST_F(RadioLinkTest, CarrierDetect) {

@@ -1,0 +1,142 @@
+// The whole program keys a pseudo-terminal standing in for the serial
+// adapter (modem lines simulated by the shim) while its audio is recorded on
+// the rig's null sink: the transmitter must be keyed before the first audible
+// sample and released after the last, at every sending.
+
+#include "capture.h"
+#include "gui/application.h"
+#include "ptyrig.h"
+#include "support/fakes.h"
+#include "tonefile.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <sys/ioctl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+using namespace ondrix;
+using namespace ondrix::test;
+
+namespace {
+
+void runFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+constexpr double kClockResolutionS = 0.010;
+
+struct Edge {
+    double at; // seconds into the recording
+    bool keyed;
+};
+
+// RTS rises and falls from the shim's log, on the recording's time line.
+std::vector<Edge> rtsEdges(const ModemLines& lines, const NullSinkRecorder& rec) {
+    std::vector<Edge> edges;
+    bool rts = false;
+    for (const auto& e : lines.log()) {
+        if (e.bits < 0)
+            continue;
+        const bool now = (e.bits & TIOCM_RTS) != 0;
+        if (now == rts)
+            continue;
+        rts = now;
+        const auto when = std::chrono::steady_clock::time_point(std::chrono::nanoseconds(e.ns));
+        edges.push_back({rec.secondsAt(when), now});
+    }
+    return edges;
+}
+
+class KeyingEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+            << "the test rig is not running: scripts/rig.sh start, then source its env file";
+        ASSERT_TRUE(pty.isValid());
+        ASSERT_TRUE(shimDir.isValid());
+        qputenv("ONDRIX_MODEMSHIM_DIR", QFile::encodeName(shimDir.path()));
+        qputenv("ONDRIX_SERIAL_PORTS", QFile::encodeName(pty.path()));
+    }
+
+    // Checks every sending heard: keyed before it starts, released after it ends.
+    void expectKeyedAroundEachSending(const std::vector<int16_t>& samples, size_t sendings,
+                                      const char* what) {
+        const auto spans = soundSpans(samples, NullSinkRecorder::kRate, 0.02, 0.3);
+        const auto edges = rtsEdges(lines, rec);
+        ASSERT_EQ(spans.size(), sendings) << what;
+        ASSERT_EQ(edges.size(), 2 * sendings) << what;
+        std::vector<double> leads, tails;
+        for (size_t i = 0; i < sendings; ++i) {
+            const Edge& on = edges[2 * i];
+            const Edge& off = edges[2 * i + 1];
+            ASSERT_TRUE(on.keyed && !off.keyed);
+            leads.push_back(spans[i].start - on.at);
+            tails.push_back(off.at - spans[i].end);
+            // Keying comes first by construction; the recording's clock only
+            // places samples to within about 10 ms.
+            EXPECT_GT(leads.back(), -kClockResolutionS)
+                << what << " sending " << i << ": keyed after the sound";
+            EXPECT_LT(leads.back(), 0.100) << what << " sending " << i;
+            EXPECT_GT(tails.back(), -kClockResolutionS)
+                << what << " sending " << i << ": released too early";
+            EXPECT_LT(tails.back(), 0.150) << what << " sending " << i;
+        }
+        for (size_t i = 0; i < sendings; ++i)
+            std::printf("measure: %s sending %zu: keyed %.1f ms before the first sample, "
+                        "released %.1f ms after the last\n",
+                        what, i, leads[i] * 1000, tails[i] * 1000);
+    }
+
+    Pty pty;
+    QTemporaryDir shimDir;
+    ModemLines lines{shimDir.path(), pty.number()};
+    NullSinkRecorder rec;
+    FakeDialogs dialogs;
+};
+
+} // namespace
+
+TEST_F(KeyingEndToEnd, FileSendingsAreKeyedAroundTheirAudio) {
+    QTemporaryDir tmp;
+    const QString file = tmp.filePath("message.wav");
+    ASSERT_TRUE(writeToneFile(file, ToneFormat::Wav, Tone{1.0, 48000, 1, 1000.0, 0.5}));
+    dialogs.openResults << file;
+
+    Application app(AppOptions{tmp.path(), &dialogs});
+    MainPresenter& p = app.presenter();
+    p.PortComList_Change("1");
+    p.CMDOuvrir_Click();
+    p.SliderLireTemps_Change(6);
+    ASSERT_TRUE(rec.start()) << rec.error().toStdString();
+    runFor(300);
+    p.BTPlay_Click();
+    ASSERT_EQ(p.form().btPlay, PlayImage::Stop);
+    EXPECT_EQ(p.form().shapePTTColour, kIndicatorOn) << "not keyed at the start";
+    runFor(8600); // sendings at 0 and 7 s
+    p.BTPlay_Click();
+    runFor(200);
+    expectKeyedAroundEachSending(rec.stop(), 2, "file");
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(lines.bits() & (TIOCM_RTS | TIOCM_DTR), 0);
+}
+
+int main(int argc, char** argv) {
+    ensureModemShim(argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
