@@ -28,7 +28,7 @@ run_suite() {
     ctest --test-dir "$dir" --output-on-failure -j2 || status=1
 }
 
-run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDRIX_TESTS=ON -DONDRIX_SANITIZE=OFF
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DONDRIX_TESTS=ON -DONDRIX_SANITIZE=OFF -DONDRIX_BENCH=ON
 # Third-party libraries (fontconfig, PulseAudio, Qt plugins) keep caches for
 # the life of the process; leak reports are limited to our own code.
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
