@@ -7,6 +7,7 @@ PACKAGES=(
     # build
     cmake ninja-build g++ pkg-config clang-format
     qt6-base-dev qt6-multimedia-dev qt6-serialport-dev qt6-qpa-plugins libsndfile1-dev
+    libespeak-ng-dev espeak-ng-data
     libgtest-dev libgmock-dev libbenchmark-dev
     # audio playback at run time
     pulseaudio-utils

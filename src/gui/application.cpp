@@ -8,12 +8,14 @@ Application::Application(const AppOptions& options)
       timers_(presenter_), window_(presenter_) {
     qtDialogs_.setParent(&window_);
     presenter_.setAppDir(options.appDir);
+    presenter_.start();
 }
 
 Application::~Application() {
     // Nothing may tick into a half-destroyed window, and the transmitter is
     // released with the port.
     presenter_.beacon().CMDSTOP();
+    presenter_.beacon().CMDSTOPSynth();
     presenter_.form().timerCOR.enabled = false;
     presenter_.form().timerCOMValide.enabled = false;
     timers_.sync();

@@ -4,6 +4,7 @@
 #include "app/timerdriver.h"
 #include "gui/mainwindow.h"
 #include "gui/qtdialogs.h"
+#include "platform/espeakengine.h"
 #include "platform/qtseriallink.h"
 #include "platform/sndfileplayer.h"
 #include "platform/systemservices.h"
@@ -30,7 +31,7 @@ public:
 private:
     QtDialogs qtDialogs_;
     SndfilePlayer player_;
-    SilentSpeaker speaker_;
+    EspeakEngine speaker_;
     NoRecorder recorder_;
     PosixPriority priority_;
     QtSerialLink serial_;

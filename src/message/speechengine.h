@@ -42,10 +42,12 @@ public:
     // the engine was silent.
     std::function<void()> onStarted;
     // Called once everything queued has been heard (the output has played the
-    // last sample), and after stop() when something was sounding.
+    // last sample), and after stop() when something was sounding (from the
+    // event loop, not from inside stop()): one onFinished per onStarted. A
+    // blank text is ignored and gives no notification.
     std::function<void()> onFinished;
     // Called when speech fails mid-way (the engine reported an error); the
-    // engine is then silent and onFinished follows.
+    // engine is then silent and, if something had sounded, onFinished follows.
     std::function<void(const QString&)> onError;
 };
 

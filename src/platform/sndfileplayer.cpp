@@ -1,5 +1,7 @@
 #include "platform/sndfileplayer.h"
 
+#include "platform/pcmrender.h"
+
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
@@ -15,7 +17,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -107,79 +108,6 @@ float gainFor(int volume, bool mute) {
     if (mute || volume <= kVolumeSilent)
         return 0.0f;
     return static_cast<float>(std::pow(10.0, volume / 2000.0));
-}
-
-// The file's own rate and channel count, in the best sample format the output
-// takes; fewer channels (mixed down) when it refuses that many.
-QAudioFormat chooseFormat(const QAudioDevice& device, int rate, int channels) {
-    const QAudioFormat::SampleFormat kinds[] = {QAudioFormat::Float, QAudioFormat::Int16,
-                                                QAudioFormat::Int32, QAudioFormat::UInt8};
-    for (int ch : {channels, 2, 1}) {
-        if (ch > channels && ch != 1)
-            continue;
-        for (auto kind : kinds) {
-            QAudioFormat f;
-            f.setSampleRate(rate);
-            f.setChannelCount(ch);
-            f.setSampleFormat(kind);
-            if (device.isFormatSupported(f))
-                return f;
-        }
-    }
-    return {};
-}
-
-template <typename T, typename Convert>
-void renderAs(char* out, const float* in, qsizetype frames, int inCh, int outCh, float gain,
-              Convert convert) {
-    T* dst = reinterpret_cast<T*>(out);
-    for (qsizetype i = 0; i < frames; ++i) {
-        const float* frame = in + i * inCh;
-        for (int c = 0; c < outCh; ++c) {
-            float v;
-            if (outCh == inCh) {
-                v = frame[c];
-            } else if (outCh == 1) {
-                v = 0.0f;
-                for (int k = 0; k < inCh; ++k)
-                    v += frame[k];
-                v /= static_cast<float>(inCh);
-            } else {
-                v = frame[c % inCh];
-            }
-            *dst++ = convert(std::clamp(v * gain, -1.0f, 1.0f));
-        }
-    }
-}
-
-// Decoded float frames, scaled by the gain, in the output's format.
-void render(QByteArray& out, const float* in, qsizetype frames, int inCh,
-            const QAudioFormat& format, float gain) {
-    const int outCh = format.channelCount();
-    out.resize(frames * format.bytesPerFrame());
-    char* dst = out.data();
-    switch (format.sampleFormat()) {
-    case QAudioFormat::Float:
-        renderAs<float>(dst, in, frames, inCh, outCh, gain, [](float v) { return v; });
-        break;
-    case QAudioFormat::Int16:
-        renderAs<qint16>(dst, in, frames, inCh, outCh, gain,
-                         [](float v) { return static_cast<qint16>(std::lrint(v * 32767.0f)); });
-        break;
-    case QAudioFormat::Int32:
-        renderAs<qint32>(dst, in, frames, inCh, outCh, gain, [](float v) {
-            return static_cast<qint32>(std::llrint(static_cast<double>(v) * 2147483647.0));
-        });
-        break;
-    case QAudioFormat::UInt8:
-        renderAs<quint8>(dst, in, frames, inCh, outCh, gain, [](float v) {
-            return static_cast<quint8>(std::lrint(128.0f + v * 127.0f));
-        });
-        break;
-    default:
-        std::memset(dst, 0, static_cast<size_t>(out.size()));
-        break;
-    }
 }
 
 } // namespace
@@ -299,7 +227,7 @@ struct SndfilePlayer::Impl {
         }
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         const QAudioFormat format =
-            device.isNull() ? QAudioFormat{} : chooseFormat(device, rate, channels);
+            device.isNull() ? QAudioFormat{} : chooseOutputFormat(device, rate, channels);
         if (!format.isValid() || !startSink(format)) {
             stream.reset();
             return kGenericFailure;
@@ -338,7 +266,7 @@ struct SndfilePlayer::Impl {
                 silenceLeft -= got;
             }
             if (got > 0) {
-                render(pending, decoded.data(), got, channels, format, gain);
+                renderFrames(pending, decoded.data(), got, channels, format, gain);
                 framesWritten += got;
                 if (!writeOut(room))
                     return;
