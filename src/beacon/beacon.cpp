@@ -182,6 +182,7 @@ void Beacon::CMDSTOP() {
 void Beacon::CMDPLAYSynth() {
     if (form_.txtSynthese.isEmpty()) {
         form_.txtSynthese = kPromptTexte;
+        params_.set(27, kPromptTexte); // the box's change stores its text
         form_.txtSyntheseSelStart = 0;
         form_.txtSyntheseSelLength = static_cast<int>(kPromptTexte.size());
         ++form_.txtSyntheseSelectionSeq;

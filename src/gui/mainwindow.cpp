@@ -1,6 +1,7 @@
 #include "gui/mainwindow.h"
 
 #include "gui/widgets.h"
+#include "message/operatorinfo.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,8 +9,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
@@ -46,6 +49,26 @@ struct MainWindow::Ui {
     QLabel* lblDuree = nullptr;
     QGroupBox* frmSynthese = nullptr;
     QGroupBox* frmSynthese2 = nullptr;
+
+    // Speech frame: the message, the voice name and weather box, the voice
+    // list (with its update button) or the tag list in one place, the speed.
+    MessageEdit* txtSynthese = nullptr;
+    int appliedSelectionSeq = 0; // the form's last selection request already applied
+    CaptionLabel* label6 = nullptr;
+    CaptionLabel* lblNomVoix = nullptr;
+    QPushButton* command1 = nullptr;
+    QListWidget* listVoix = nullptr;
+    QWidget* voicePanel = nullptr; // ListVoix and Command1
+    QWidget* tagPanel = nullptr;   // ComboOndrixTexte and CmdAjoutOndrix
+    QComboBox* comboOndrixTexte = nullptr;
+    QPushButton* cmdAjoutOndrix = nullptr;
+    CaptionLabel* label21 = nullptr;
+    QSlider* sliderVoixSpeed = nullptr;
+    QLabel* lblWpM = nullptr;
+    QCheckBox* chkLireMeteo = nullptr;
+    // Shown instead when the speech engine failed.
+    QPushButton* cmdResoudreProb = nullptr;
+    QPushButton* cmdProbOK = nullptr;
 
     // Period, progress, volume.
     QLabel* lblLireTemps = nullptr;
@@ -96,6 +119,7 @@ struct MainWindow::Ui {
     QGroupBox* frmDTMF = nullptr;
     QLabel* lblDTMFPTT = nullptr;
     QGroupBox* frmInfosOM = nullptr;
+    std::array<QLineEdit*, Params::kOmCount> paramOM{};
 
     // Everything that forwards an operator's event: blocked while rendering.
     std::vector<QObject*> inputs;
@@ -134,6 +158,18 @@ void renderCombo(QComboBox* combo, const ComboState& state) {
     combo->setCurrentIndex(state.index);
     combo->setToolTip(state.toolTip);
     combo->setEnabled(state.enabled);
+}
+
+void renderList(QListWidget* list, const ComboState& state) {
+    bool same = list->count() == state.items.size();
+    for (int i = 0; same && i < list->count(); ++i)
+        same = list->item(i)->text() == state.items.at(i);
+    if (!same) {
+        list->clear();
+        list->addItems(state.items);
+    }
+    list->setCurrentRow(state.index);
+    list->setEnabled(state.enabled);
 }
 
 void renderSlider(QSlider* slider, const SliderState& state) {
@@ -183,6 +219,15 @@ void setPanelText(QLabel* label, const QString& text) {
     label->parentWidget()->updateGeometry();
 }
 
+// A horizontal slider that asks for no more room than its minimum, so the rows
+// holding one keep the window narrow; it still takes any width left over.
+void compactSlider(QSlider* slider, int minWidth = 60) {
+    QSizePolicy policy = slider->sizePolicy();
+    policy.setHorizontalPolicy(QSizePolicy::Ignored);
+    slider->setSizePolicy(policy);
+    slider->setMinimumWidth(minWidth);
+}
+
 ImageButton* imageButton(const char* name, const QIcon& icon, const QString& toolTip) {
     auto* b = named<ImageButton>(name);
     b->setIcon(icon);
@@ -199,6 +244,14 @@ MainWindow::MainWindow(MainPresenter& presenter, QWidget* parent)
     build();
     connectEvents();
     render();
+    // The first render changed texts inside panels not shown yet; Qt passes
+    // such size changes up only once the window shows. The window is exactly
+    // as tall as its content, so it is measured with every layout brought up
+    // to date, innermost first, or it would grow on first use.
+    const QList<QWidget*> children = findChildren<QWidget*>();
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+        if (QLayout* l = (*it)->layout())
+            l->activate();
     resize(sizeHint().expandedTo(QSize(650, 350)));
 }
 
@@ -268,15 +321,110 @@ void MainWindow::build() {
     }
 
     u.frmSynthese = named<QGroupBox>("FrmSynthese");
+    u.txtSynthese = named<MessageEdit>("TxtSynthese");
+    u.txtSynthese->setVisibleLines(3);
+    u.txtSynthese->installEventFilter(this);
+    u.label6 = named<CaptionLabel>("Label6", QStringLiteral("Sélectionner la voix :"));
+    u.lblNomVoix = named<CaptionLabel>("LblNomVoix");
+    u.lblNomVoix->setToolTip(
+        QStringLiteral("Cliquez pour afficher/masquer la liste des voix disponibles"));
     {
+        QFont f = u.lblNomVoix->font();
+        f.setBold(true);
+        u.lblNomVoix->setFont(f);
+        // Room for the ten characters a name may have, so an empty name
+        // still leaves something to click and the row does not shift.
+        u.lblNomVoix->setMinimumWidth(
+            QFontMetrics(f).horizontalAdvance(QStringLiteral("French (f2")));
+    }
+    u.command1 = named<QPushButton>("Command1", QStringLiteral("MAJ"));
+    // As narrow as its caption: push buttons default to a wide minimum.
+    u.command1->setFixedWidth(u.command1->fontMetrics().horizontalAdvance(QStringLiteral("MAJ")) +
+                              24);
+    u.command1->setToolTip(QStringLiteral("Mettre à jour la liste des voix"));
+    u.listVoix = named<QListWidget>("ListVoix");
+    u.listVoix->setToolTip(QStringLiteral("Double-cliquer pour tester la voix"));
+    u.listVoix->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Lines read "name<tab>gender<tab>language": shown as aligned columns.
+    u.listVoix->setItemDelegate(
+        new ColumnsDelegate({{QStringLiteral("Femme"), QStringLiteral("Homme")},
+                             {QStringLiteral("Français"), QStringLiteral("Anglais"),
+                              QStringLiteral("Néerlandais"), QStringLiteral("Autre langue")}},
+                            u.listVoix));
+    u.comboOndrixTexte = named<QComboBox>("ComboOndrixTexte");
+    u.cmdAjoutOndrix = named<QPushButton>("CmdAjoutOndrix", QStringLiteral("Ajouter ondrix texte"));
+    u.voicePanel = named<QWidget>("VoicePanel");
+    u.tagPanel = named<QWidget>("TagPanel");
+    {
+        auto* l = row();
+        l->addWidget(u.comboOndrixTexte, 1);
+        l->addWidget(u.cmdAjoutOndrix);
+        u.tagPanel->setLayout(l);
+    }
+    u.label21 = named<CaptionLabel>("Label21", QStringLiteral("Vitesse :"));
+    u.sliderVoixSpeed = named<QSlider>("SliderVoixSpeed", Qt::Horizontal);
+    u.sliderVoixSpeed->setPageStep(10);
+    compactSlider(u.sliderVoixSpeed);
+    u.lblWpM = named<QLabel>("lblWpM");
+    u.lblWpM->setMinimumWidth(
+        u.lblWpM->fontMetrics().horizontalAdvance(QStringLiteral("250 mot(s)/min.")));
+    u.chkLireMeteo = named<QCheckBox>("ChkLireMeteo", QStringLiteral("Lire la météo"));
+    {
+        // Three lines of the voice list, whatever the font.
+        u.listVoix->addItem(QStringLiteral("X"));
+        const int line = u.listVoix->sizeHintForRow(0);
+        u.listVoix->clear();
+        u.listVoix->setFixedHeight(3 * line + 2 * u.listVoix->frameWidth());
+
+        auto* voiceRow = row();
+        voiceRow->addWidget(u.label6);
+        voiceRow->addWidget(u.lblNomVoix);
+        voiceRow->addStretch();
+        voiceRow->addWidget(u.chkLireMeteo);
+        // The voice list, with its update button, and the tag list take
+        // turns in one place.
+        {
+            auto* l = row();
+            l->addWidget(u.listVoix, 1);
+            l->addWidget(u.command1, 0, Qt::AlignTop);
+            u.voicePanel->setLayout(l);
+        }
+        auto* shared = new QGridLayout;
+        shared->setContentsMargins(0, 0, 0, 0);
+        keepRoomWhenHidden(u.voicePanel);
+        keepRoomWhenHidden(u.tagPanel);
+        shared->addWidget(u.voicePanel, 0, 0);
+        shared->addWidget(u.tagPanel, 0, 0, Qt::AlignTop);
+        auto* speedRow = row();
+        speedRow->addWidget(u.label21);
+        speedRow->addWidget(u.sliderVoixSpeed, 1);
+        speedRow->addWidget(u.lblWpM);
         auto* l = column();
         l->setContentsMargins(6, 4, 6, 4);
-        auto* placeholder = named<QLabel>("LblSynthese", QStringLiteral("Synthèse vocale"));
-        placeholder->setAlignment(Qt::AlignCenter);
-        l->addWidget(placeholder);
+        l->addWidget(u.txtSynthese);
+        l->addLayout(voiceRow);
+        l->addLayout(shared);
+        l->addLayout(speedRow);
         u.frmSynthese->setLayout(l);
     }
+
     u.frmSynthese2 = named<QGroupBox>("FrmSynthese2");
+    u.cmdResoudreProb =
+        named<QPushButton>("CmdResoudreProb", QStringLiteral("Comment résoudre le problème ?"));
+    u.cmdProbOK = named<QPushButton>("CmdProbOK", QStringLiteral("J'ai résolu le problème !"));
+    {
+        auto* lblProbleme = named<QLabel>(
+            "LblProbleme", QStringLiteral("La synthèse vocale n'est pas disponible."));
+        lblProbleme->setWordWrap(true);
+        auto* l = column(8);
+        l->setContentsMargins(8, 8, 8, 8);
+        l->addWidget(lblProbleme);
+        // One above the other: side by side they would widen the window.
+        l->addWidget(u.cmdResoudreProb, 0, Qt::AlignLeft);
+        l->addWidget(u.cmdProbOK, 0, Qt::AlignLeft);
+        l->addStretch();
+        u.frmSynthese2->setLayout(l);
+    }
 
     // The three frames share one place, sized for the largest, so switching
     // the message mode does not move the rest of the window.
@@ -285,9 +433,7 @@ void MainWindow::build() {
     for (QWidget* frame :
          {static_cast<QWidget*>(u.frmFichier), static_cast<QWidget*>(u.frmSynthese),
           static_cast<QWidget*>(u.frmSynthese2)}) {
-        QSizePolicy policy = frame->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        frame->setSizePolicy(policy);
+        keepRoomWhenHidden(frame);
         messageFrames->addWidget(frame, 0, 0);
     }
 
@@ -306,6 +452,7 @@ void MainWindow::build() {
     // Moves over the slider refresh its tooltip (the longest period).
     u.sliderLireTemps->setMouseTracking(true);
     u.sliderLireTemps->installEventFilter(this);
+    compactSlider(u.sliderLireTemps);
     u.label2 = named<QLabel>("Label2");
     u.label2->setMinimumWidth(
         u.label2->fontMetrics().horizontalAdvance(QStringLiteral("1800 sec.")));
@@ -337,7 +484,9 @@ void MainWindow::build() {
     u.sliderVolWMP = named<QSlider>("SliderVolWMP", Qt::Horizontal);
     u.sliderVolWMP->setPageStep(250);
     u.sliderVolVoix = named<QSlider>("SliderVolVoix", Qt::Horizontal);
-    u.sliderVolVoix->setPageStep(250);
+    u.sliderVolVoix->setPageStep(10); // its range is 0..100
+    compactSlider(u.sliderVolWMP);
+    compactSlider(u.sliderVolVoix);
     u.chkMute = named<QCheckBox>("CHKMute", QStringLiteral("Mute"));
     auto* volumeRow = row();
     volumeRow->addWidget(u.lblVol);
@@ -541,7 +690,45 @@ void MainWindow::build() {
         l->addStretch();
         u.frmDTMF->setLayout(l);
     }
+    // Operator details: four labelled fields, and the QTH's spelling in a
+    // wide field beside the QTH.
     u.frmInfosOM = named<QGroupBox>("FrmInfosOM");
+    {
+        static constexpr std::array<const char*, Params::kOmCount> kFieldNames{
+            "ParamOM0", "ParamOM1", "ParamOM2", "ParamOM3", "ParamOM4"};
+        static constexpr std::array<const char*, Params::kOmCount> kLabelNames{
+            "LblParamOM0", "LblParamOM1", "LblParamOM2", "LblParamOM3", nullptr};
+        auto* l = new QGridLayout;
+        l->setContentsMargins(8, 6, 8, 4);
+        l->setHorizontalSpacing(6);
+        l->setVerticalSpacing(4);
+        l->addWidget(named<QLabel>("LblInfosOM",
+                                   QStringLiteral("Entrez ici les informations vous concernant :")),
+                     0, 0, 1, 3);
+        const int fieldWidth =
+            u.frmInfosOM->fontMetrics().horizontalAdvance(QStringLiteral("Indicatif Ondrix____"));
+        for (int i = 0; i < Params::kOmCount; ++i) {
+            const auto k = static_cast<size_t>(i);
+            QLineEdit* field = named<QLineEdit>(kFieldNames[k]);
+            field->installEventFilter(this);
+            u.paramOM[k] = field;
+            if (!kLabelNames[k]) {
+                // The spelling is built from the QTH as it is typed.
+                field->setReadOnly(true);
+                field->setToolTip(QStringLiteral("Le QTH épelé, lu à la place de [QTH]"));
+                l->addWidget(field, 1 + OperatorInfo::kQth, 2);
+                continue;
+            }
+            field->setFixedWidth(fieldWidth);
+            auto* label = named<QLabel>(kLabelNames[k], OperatorInfo::kLabels[i]);
+            label->setBuddy(field);
+            l->addWidget(label, 1 + i, 0);
+            l->addWidget(field, 1 + i, 1);
+        }
+        l->setColumnStretch(2, 1);
+        l->setRowStretch(Params::kOmCount, 1);
+        u.frmInfosOM->setLayout(l);
+    }
 
     u.pages = named<QStackedWidget>("Pages");
     for (QWidget* page : std::initializer_list<QWidget*>{u.frmGeneral, u.frmParametre, u.frmAudio,
@@ -572,6 +759,13 @@ void MainWindow::build() {
                 u.txtInterval, u.txtTpsMax,       u.comboPriorite};
     for (ClickableLabel* tab : u.pageTabs)
         u.inputs.push_back(tab);
+    for (QObject* input : std::initializer_list<QObject*>{
+             u.txtSynthese, u.label6, u.lblNomVoix, u.command1, u.listVoix, u.comboOndrixTexte,
+             u.cmdAjoutOndrix, u.label21, u.sliderVoixSpeed, u.chkLireMeteo, u.cmdResoudreProb,
+             u.cmdProbOK})
+        u.inputs.push_back(input);
+    for (QLineEdit* field : u.paramOM)
+        u.inputs.push_back(field);
 }
 
 void MainWindow::connectEvents() {
@@ -622,9 +816,60 @@ void MainWindow::connectEvents() {
     for (size_t i = 0; i < u.pageTabs.size(); ++i)
         connect(u.pageTabs[i], &ClickableLabel::clicked, this,
                 [&p, i] { p.PageTab_Click(static_cast<int>(i)); });
+
+    // Speech frame.
+    MessageEdit* message = u.txtSynthese;
+    connect(message, &QPlainTextEdit::textChanged, this,
+            [&p, message] { p.TxtSynthese_Change(message->toPlainText()); });
+    connect(message, &MessageEdit::clickedAt, this,
+            [&p](int caret) { p.TxtSynthese_Click(caret); });
+    connect(message, &MessageEdit::doubleClicked, this,
+            [&p](int start, int length) { p.TxtSynthese_DblClick(start, length); });
+    connect(message, &MessageEdit::enterPressed, this,
+            [&p](int start, int length) { p.TxtSynthese_Enter(start, length); });
+    connect(message, &MessageEdit::selectAllPressed, this, [&p] { p.TxtSynthese_SelectAll(); });
+    connect(message, &MessageEdit::caretMoved, this,
+            [&p](int caret) { p.TxtSynthese_CaretMoved(caret); });
+    connect(u.comboOndrixTexte, &QComboBox::activated, this,
+            [&p](int index) { p.ComboOndrixTexte_Change(index); });
+    connect(u.cmdAjoutOndrix, &QPushButton::clicked, this, [&p, message] {
+        p.CmdAjoutOndrix_Click(message->selectionStart(), message->selectionLength());
+    });
+    connect(u.chkLireMeteo, &QCheckBox::clicked, this,
+            [&p](bool checked) { p.ChkLireMeteo_Click(checked); });
+    connect(u.listVoix, &QListWidget::currentRowChanged, this,
+            [&p](int row) { p.ListVoix_Click(row); });
+    connect(u.listVoix, &QListWidget::itemDoubleClicked, this, [&p] { p.ListVoix_DblClick(); });
+    connect(u.lblNomVoix, &CaptionLabel::clicked, this, [&p] { p.LblNomVoix_Click(); });
+    connect(u.label6, &CaptionLabel::clicked, this, [&p] { p.LblNomVoix_Click(); });
+    connect(u.label21, &CaptionLabel::clicked, u.sliderVoixSpeed,
+            [slider = u.sliderVoixSpeed] { slider->setFocus(Qt::OtherFocusReason); });
+    connect(u.command1, &QPushButton::clicked, this, [&p] { p.Command1_Click(); });
+    connect(u.sliderVoixSpeed, &QSlider::valueChanged, this,
+            [&p](int value) { p.SliderVoixSpeed_Change(value); });
+    connect(u.sliderVolVoix, &QSlider::valueChanged, this,
+            [&p](int value) { p.SliderVolVoix_Change(value); });
+    connect(u.cmdResoudreProb, &QPushButton::clicked, this, [&p] { p.CmdResoudreProb_Click(); });
+    connect(u.cmdProbOK, &QPushButton::clicked, this, [&p] { p.CmdProbOK_Click(); });
+
+    // Operator details. Keys, clicks and focus changes go through eventFilter,
+    // ahead of the field.
+    for (size_t i = 0; i < u.paramOM.size(); ++i)
+        connect(u.paramOM[i], &QLineEdit::textEdited, this, [&p, i](const QString& text) {
+            p.OperatorField_Change(static_cast<int>(i), text);
+        });
 }
 
 void MainWindow::render() {
+    rendering_ = true;
+    const bool focusMessage = renderForm();
+    rendering_ = false;
+    // Outside the redraw: the focus change reports itself to the presenter.
+    if (focusMessage)
+        ui->txtSynthese->setFocus(Qt::OtherFocusReason);
+}
+
+bool MainWindow::renderForm() {
     Ui& u = *ui;
     const MainForm& f = presenter_.form();
 
@@ -644,6 +889,7 @@ void MainWindow::render() {
     // Message mode.
     u.tabS11->setBackground(toQColor(f.tabS11Colour));
     u.tabS12->setBackground(toQColor(f.tabS12Colour));
+    u.tabS12->setEnabled(f.tabS12Enabled);
     u.frmFichier->setVisible(f.frmFichierVisible);
     u.frmFichier->setEnabled(f.frmFichierEnabled);
     u.frmSynthese->setVisible(f.frmSyntheseVisible);
@@ -651,6 +897,25 @@ void MainWindow::render() {
     u.frmSynthese2->setVisible(f.frmSynthese2Visible);
     renderCombo(u.comboFichierRecent, f.comboFichierRecent);
     u.lblDuree->setText(f.lblDuree);
+
+    // Speech frame.
+    if (u.txtSynthese->toPlainText() != f.txtSynthese)
+        u.txtSynthese->setPlainText(f.txtSynthese);
+    u.txtSynthese->setEnabled(f.txtSyntheseEnabled);
+    bool focusMessage = false;
+    if (u.appliedSelectionSeq != f.txtSyntheseSelectionSeq) {
+        u.appliedSelectionSeq = f.txtSyntheseSelectionSeq;
+        u.txtSynthese->selectRange(f.txtSyntheseSelStart, f.txtSyntheseSelLength);
+        focusMessage = true;
+    }
+    setPanelText(u.lblNomVoix, f.lblNomVoix);
+    renderList(u.listVoix, f.listVoix);
+    u.voicePanel->setVisible(f.listVoixVisible);
+    renderCombo(u.comboOndrixTexte, f.comboOndrixTexte);
+    u.tagPanel->setVisible(f.comboOndrixTexteVisible);
+    renderSlider(u.sliderVoixSpeed, f.sliderVoixSpeed);
+    setPanelText(u.lblWpM, f.lblWpM);
+    u.chkLireMeteo->setChecked(f.chkLireMeteo);
 
     // Period.
     renderSlider(u.sliderLireTemps, f.sliderLireTemps);
@@ -729,6 +994,11 @@ void MainWindow::render() {
         pal.setColor(QPalette::WindowText, ptt);
         u.lblDTMFPTT->setPalette(pal);
     }
+
+    for (size_t i = 0; i < u.paramOM.size(); ++i)
+        renderLineEdit(u.paramOM[i], presenter_.params().getOM(static_cast<int>(i)));
+
+    return focusMessage;
 }
 
 // ---------------------------------------------------------------- window moves
@@ -768,9 +1038,80 @@ void MainWindow::paintEvent(QPaintEvent*) {
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
+namespace {
+
+// A context menu or a switch to another window leaves the focus where it
+// was, as far as the operator is concerned.
+bool operatorFocusChange(const QEvent* event) {
+    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+    return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+}
+
+// The character a key types, as the operator fields report it: Backspace and
+// Delete as their control codes; nothing for keys that type nothing.
+QChar typedChar(const QKeyEvent* key) {
+    switch (key->key()) {
+    case Qt::Key_Backspace:
+        return QChar(8);
+    case Qt::Key_Delete:
+        return QChar(127);
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return {};
+    default:
+        return key->text().isEmpty() ? QChar() : key->text().at(0);
+    }
+}
+
+} // namespace
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui->sliderLireTemps && event->type() == QEvent::MouseMove)
+    Ui& u = *ui;
+    if (watched == u.sliderLireTemps && event->type() == QEvent::MouseMove)
         presenter_.SliderLireTemps_MouseMove();
+
+    // Focus changes while a redraw disables the focused control are reported
+    // once the redraw is over.
+    const auto report = [this](auto call) {
+        if (rendering_)
+            QMetaObject::invokeMethod(this, call, Qt::QueuedConnection);
+        else
+            call();
+    };
+    MainPresenter* p = &presenter_;
+    if (watched == u.txtSynthese) {
+        if (event->type() == QEvent::FocusIn && operatorFocusChange(event))
+            report([p] { p->TxtSynthese_GotFocus(); });
+        else if (event->type() == QEvent::FocusOut && operatorFocusChange(event))
+            report([p] { p->TxtSynthese_LostFocus(); });
+        return QWidget::eventFilter(watched, event);
+    }
+
+    const auto field = std::find(u.paramOM.begin(), u.paramOM.end(), watched);
+    if (field == u.paramOM.end())
+        return QWidget::eventFilter(watched, event);
+    const int index = static_cast<int>(field - u.paramOM.begin());
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        // Before the field takes the key: the presenter may empty the QTH first.
+        if (const QChar ch = typedChar(static_cast<QKeyEvent*>(event)); !ch.isNull())
+            presenter_.OperatorField_KeyPress(index, ch);
+        break;
+    case QEvent::MouseButtonPress:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            presenter_.OperatorField_Click(index);
+        break;
+    case QEvent::FocusIn:
+        if (operatorFocusChange(event))
+            report([p] { p->TextField_GotFocus(); });
+        break;
+    case QEvent::FocusOut:
+        if (operatorFocusChange(event))
+            report([p] { p->TextField_LostFocus(); });
+        break;
+    default:
+        break;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

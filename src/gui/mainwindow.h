@@ -33,12 +33,16 @@ private:
     struct Ui;
     void build();
     void connectEvents();
+    // Draws the form; true when the message box is to take the focus.
+    bool renderForm();
 
     std::unique_ptr<Ui> ui;
     MainPresenter& presenter_;
     // Set while the window is moved by hand, where the platform cannot move it.
     bool dragging_ = false;
     QPoint dragOffset_;
+    // Set while the form is drawn.
+    bool rendering_ = false;
 };
 
 } // namespace ondrix

@@ -1,13 +1,18 @@
 #include "gui/widgets.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QStylePainter>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -178,15 +183,31 @@ QIcon padlockIcon(bool closed) {
     return QIcon(pm);
 }
 
+// ---------------------------------------------------------------- CaptionLabel
+
+CaptionLabel::CaptionLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    setCursor(Qt::PointingHandCursor);
+}
+
+void CaptionLabel::mousePressEvent(QMouseEvent* event) {
+    // Taken here so a press on the label does not start moving the window.
+    event->accept();
+}
+
+void CaptionLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
 // ---------------------------------------------------------------- ClickableLabel
 
-ClickableLabel::ClickableLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+ClickableLabel::ClickableLabel(const QString& text, QWidget* parent) : CaptionLabel(text, parent) {
     setAlignment(Qt::AlignCenter);
     setAutoFillBackground(true);
-    setCursor(Qt::PointingHandCursor);
     setContentsMargins(8, 2, 8, 2);
     QPalette pal = palette();
     pal.setColor(QPalette::WindowText, Qt::white);
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x90, 0x90, 0x90));
     setPalette(pal);
 }
 
@@ -198,14 +219,164 @@ void ClickableLabel::setBackground(const QColor& colour) {
     setPalette(pal);
 }
 
-void ClickableLabel::mousePressEvent(QMouseEvent* event) {
-    // Taken here so a press on a tab does not start moving the window.
-    event->accept();
+// ---------------------------------------------------------------- MessageEdit
+
+MessageEdit::MessageEdit(QWidget* parent) : QPlainTextEdit(parent) {
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // Tab is not part of a message: it moves on, as in the other fields.
+    setTabChangesFocus(true);
 }
 
-void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
+int MessageEdit::selectionStart() const {
+    return textCursor().selectionStart();
+}
+
+int MessageEdit::selectionLength() const {
+    const QTextCursor c = textCursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+void MessageEdit::selectRange(int start, int length) {
+    // The document ends with a paragraph separator that is not part of the text.
+    const int end = std::max(0, document()->characterCount() - 1);
+    const int from = std::clamp(start, 0, end);
+    const int to = from + std::clamp(length, 0, end - from);
+    QTextCursor c = textCursor();
+    c.setPosition(movedBackwards_ ? to : from);
+    c.setPosition(movedBackwards_ ? from : to, QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+void MessageEdit::setVisibleLines(int lines) {
+    const int text = fontMetrics().lineSpacing() * lines;
+    const int margins = static_cast<int>(2 * document()->documentMargin()) + 2 * frameWidth() +
+                        contentsMargins().top() + contentsMargins().bottom();
+    setFixedHeight(text + margins);
+}
+
+void MessageEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit enterPressed(selectionStart(), selectionLength());
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        emit selectAllPressed();
+        event->accept();
+        return;
+    }
+    static constexpr std::array kMoves{Qt::Key_Left,   Qt::Key_Right,   Qt::Key_Up,
+                                       Qt::Key_Down,   Qt::Key_Home,    Qt::Key_End,
+                                       Qt::Key_PageUp, Qt::Key_PageDown};
+    const bool move = std::find(kMoves.begin(), kMoves.end(), event->key()) != kMoves.end();
+    if (!move || (event->modifiers() & Qt::ShiftModifier)) {
+        QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
+    // A selected tag is left from the caret's end, not stopped at: otherwise
+    // the tag around the caret would be selected again and hold the caret.
+    QTextCursor c = textCursor();
+    const int before = c.position();
+    if (c.hasSelection()) {
+        c.clearSelection();
+        setTextCursor(c);
+    }
+    QPlainTextEdit::keyPressEvent(event);
+    const int after = textCursor().position();
+    movedBackwards_ = after < before;
+    emit caretMoved(after);
+    movedBackwards_ = false;
+}
+
+void MessageEdit::mousePressEvent(QMouseEvent* event) {
+    afterDoubleClick_ = false;
+    QPlainTextEdit::mousePressEvent(event);
+}
+
+void MessageEdit::mouseReleaseEvent(QMouseEvent* event) {
+    QPlainTextEdit::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (afterDoubleClick_) {
+        afterDoubleClick_ = false;
+        return;
+    }
+    // After a drag, the start of the selection stands for the caret: a
+    // selection ending just after a tag must not shrink to that tag.
+    emit clickedAt(selectionStart());
+}
+
+void MessageEdit::mouseDoubleClickEvent(QMouseEvent* event) {
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    afterDoubleClick_ = true;
+    emit doubleClicked(selectionStart(), selectionLength());
+}
+
+void MessageEdit::insertFromMimeData(const QMimeData* source) {
+    if (!source || !source->hasText())
+        return;
+    static const QRegularExpression lineBreak(QStringLiteral("\\r\\n|[\\r\\n\\x{2028}\\x{2029}]"));
+    QString text = source->text();
+    text.replace(lineBreak, QStringLiteral(". "));
+    QTextCursor c = textCursor();
+    c.insertText(text);
+    setTextCursor(c);
+    ensureCursorVisible();
+}
+
+// ---------------------------------------------------------------- ColumnsDelegate
+
+ColumnsDelegate::ColumnsDelegate(const QList<QStringList>& samples, QObject* parent)
+    : QStyledItemDelegate(parent), samples_(samples) {}
+
+void ColumnsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QStringList fields = opt.text.split(QLatin1Char('\t'), Qt::SkipEmptyParts);
+    opt.text.clear();
+    const QWidget* widget = opt.widget;
+    const QStyle* style = widget ? widget->style() : QApplication::style();
+    // Background, selection and focus as the style draws them; the text below.
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+
+    const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
+    const QFontMetrics fm(opt.font);
+    const int gap = fm.horizontalAdvance(QStringLiteral("  "));
+    const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                       : (opt.state & QStyle::State_Active) ? QPalette::Active
+                                                                            : QPalette::Inactive;
+    painter->save();
+    painter->setFont(opt.font);
+    painter->setPen(opt.palette.color(
+        group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
+    const auto draw = [&](const QRect& r, const QString& text) {
+        painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter,
+                          fm.elidedText(text, Qt::ElideRight, r.width()));
+    };
+    // A line without all its columns ("Voix invalide") is shown whole.
+    const qsizetype trailing = samples_.size();
+    if (fields.size() <= trailing) {
+        draw(area, fields.join(QLatin1Char(' ')));
+        painter->restore();
+        return;
+    }
+    int right = area.right() + 1;
+    for (qsizetype i = trailing; i-- > 0;) {
+        int width = 0;
+        for (const QString& sample : samples_[i])
+            width = std::max(width, fm.horizontalAdvance(sample) + 2); // + rounding
+        const int left = std::max(area.left(), right - width);
+        draw(QRect(left, area.top(), right - left, area.height()),
+             fields[fields.size() - trailing + i]);
+        right = left - gap;
+    }
+    draw(QRect(area.left(), area.top(), std::max(0, right - area.left()), area.height()),
+         fields.mid(0, fields.size() - trailing).join(QLatin1Char(' ')));
+    painter->restore();
 }
 
 // ---------------------------------------------------------------- ImageButton

@@ -7,7 +7,11 @@
 #include <QComboBox>
 #include <QIcon>
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QStyledItemDelegate>
 
+class QKeyEvent;
+class QMimeData;
 class QMouseEvent;
 class QPaintEvent;
 
@@ -30,12 +34,11 @@ QIcon stopSearchIcon();
 QString padlockImageName(bool closed);
 QIcon padlockIcon(bool closed);
 
-// A label that acts as a tab: clicked() on a left-button release inside it.
-class ClickableLabel : public QLabel {
+// A caption that answers a click: clicked() on a left-button release inside it.
+class CaptionLabel : public QLabel {
     Q_OBJECT
 public:
-    explicit ClickableLabel(const QString& text, QWidget* parent = nullptr);
-    void setBackground(const QColor& colour);
+    explicit CaptionLabel(const QString& text = {}, QWidget* parent = nullptr);
 
 signals:
     void clicked();
@@ -43,6 +46,69 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A label that acts as a tab: white text on the colour that says whether it
+// is selected; greyed text when disabled.
+class ClickableLabel : public CaptionLabel {
+    Q_OBJECT
+public:
+    explicit ClickableLabel(const QString& text, QWidget* parent = nullptr);
+    void setBackground(const QColor& colour);
+};
+
+// The speech message box. The message is one logical line, word-wrapped:
+// Enter and Ctrl+A are handed to the owner instead of editing, pasted line
+// breaks become ". " as a typed Enter would, and a plain arrow key leaves a
+// selection from its caret end. Positions count characters.
+class MessageEdit : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit MessageEdit(QWidget* parent = nullptr);
+
+    int selectionStart() const;
+    int selectionLength() const;
+    // Selects `length` characters from `start`, the caret at the end; at the
+    // start instead when the last arrow key moved the caret backwards, so the
+    // next one leaves the selection.
+    void selectRange(int start, int length);
+    // Tall enough for this many lines of text.
+    void setVisibleLines(int lines);
+
+signals:
+    // A left click; `caret` is where it left the caret (the start of a
+    // selection dragged with it).
+    void clickedAt(int caret);
+    void doubleClicked(int selStart, int selLength);
+    void enterPressed(int selStart, int selLength);
+    void selectAllPressed();
+    void caretMoved(int caret);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    bool afterDoubleClick_ = false; // the release that ends a double-click is no click
+    bool movedBackwards_ = false;   // set while an arrow key's move is reported
+};
+
+// Paints list lines whose fields are separated by tabs ("name\t\tFemme\tFrançais")
+// as aligned columns: the trailing columns take fixed widths at the right,
+// the first takes the rest and is elided. Runs of tabs count as one.
+class ColumnsDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    // `samples` holds, per trailing column, the texts it must show whole.
+    ColumnsDelegate(const QList<QStringList>& samples, QObject* parent = nullptr);
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+private:
+    QList<QStringList> samples_;
 };
 
 // A button that is only its picture: no bevel, and a one-line border while

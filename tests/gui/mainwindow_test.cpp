@@ -8,10 +8,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -20,6 +22,8 @@
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -99,6 +103,39 @@ protected:
         QTest::mouseRelease(&button, Qt::LeftButton);
         EXPECT_NE(pixel(name, 0.0), border);
     }
+
+    // A double-click as the desktop delivers it: press, release, double-click, release.
+    static void doubleClick(QWidget* target, QPoint at) {
+        QTest::mousePress(target, Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(target, Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, at);
+    }
+
+    // The speech frame with the voices listed and the tag list filled. The
+    // window is made active so clicks move the focus as on a desktop.
+    void openSpeechTab() {
+        presenter.start();
+        click("TabS12");
+        QApplication::setActiveWindow(&window);
+    }
+    MessageEdit& message() { return widget<MessageEdit>("TxtSynthese"); }
+    void typeMessage(const QString& text) { QTest::keyClicks(&message(), text); }
+    // Clicks in the message box where the caret goes before character `pos`.
+    void clickMessageAt(int pos) {
+        MessageEdit& edit = message();
+        QTextCursor c(edit.document());
+        c.setPosition(pos);
+        QTest::mouseClick(edit.viewport(), Qt::LeftButton, Qt::NoModifier,
+                          edit.cursorRect(c).center());
+    }
+    void selectInMessage(int start, int length) {
+        QTextCursor c = message().textCursor();
+        c.setPosition(start);
+        c.setPosition(start + length, QTextCursor::KeepAnchor);
+        message().setTextCursor(c);
+    }
+    QString selectedText() { return message().textCursor().selectedText(); }
 
     // Runs a port search that finds these port numbers.
     void searchPorts(std::set<int> present) {
@@ -688,6 +725,490 @@ TEST_F(MainWindowTest, CloseButtonClosesTheWindow) {
     EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
     click("ImgClose");
     EXPECT_FALSE(window.isVisible());
+}
+
+// ---------------------------------------------------------------- speech frame
+
+TEST_F(MainWindowTest, EnterInTheMessageEndsASentenceOnTheSameLine) {
+    openSpeechTab();
+    typeMessage(QStringLiteral("Bonjour"));
+    key("TxtSynthese", Qt::Key_Return);
+    typeMessage(QStringLiteral("ici F4ABC"));
+    EXPECT_EQ(message().toPlainText(), "Bonjour. ici F4ABC");
+    EXPECT_EQ(message().document()->blockCount(), 1);
+    EXPECT_EQ(presenter.params().get(27), "Bonjour. ici F4ABC");
+
+    // Enter replaces a selection; the caret follows the ". ".
+    selectInMessage(9, 4); // "ici "
+    QTest::keyClick(&message(), Qt::Key_Enter, Qt::ShiftModifier);
+    EXPECT_EQ(message().toPlainText(), "Bonjour. . F4ABC");
+    EXPECT_EQ(message().textCursor().position(), 11);
+    EXPECT_FALSE(message().textCursor().hasSelection());
+
+    // Pasted lines join the same way.
+    message().clear();
+    QApplication::clipboard()->setText(QStringLiteral("ligne 1\nligne 2\r\nligne 3"));
+    QTest::keyClick(&message(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(message().toPlainText(), "ligne 1. ligne 2. ligne 3");
+    EXPECT_EQ(message().document()->blockCount(), 1);
+    EXPECT_EQ(presenter.form().txtSynthese, "ligne 1. ligne 2. ligne 3");
+}
+
+TEST_F(MainWindowTest, TypingInsideTheMessageKeepsTheCaret) {
+    openSpeechTab();
+    typeMessage(QStringLiteral("Bonjour"));
+    clickMessageAt(3);
+    typeMessage(QStringLiteral("XY"));
+    EXPECT_EQ(message().toPlainText(), "BonXYjour");
+    EXPECT_EQ(message().textCursor().position(), 5);
+    EXPECT_EQ(presenter.form().txtSynthese, "BonXYjour");
+}
+
+TEST_F(MainWindowTest, ClickingInsideATagSelectsTheWholeTag) {
+    openSpeechTab();
+    typeMessage(QStringLiteral("Il est [Date] a [QTH]"));
+    struct Case {
+        int pos;
+        const char* selected;
+    };
+    for (const Case& c : {Case{9, "[Date]"}, Case{13, "[Date]"}, Case{7, ""}, Case{3, ""},
+                          Case{18, "[QTH]"}, Case{14, ""}}) {
+        SCOPED_TRACE(c.pos);
+        clickMessageAt(c.pos);
+        EXPECT_EQ(selectedText(), c.selected);
+        if (!*c.selected) {
+            EXPECT_EQ(message().textCursor().position(), c.pos);
+        }
+    }
+    // A selection dragged up to the end of a tag is kept: what counts is
+    // where it starts.
+    MessageEdit& edit = message();
+    QTextCursor from(edit.document()), to(edit.document());
+    from.setPosition(14);
+    to.setPosition(21);
+    QTest::mousePress(edit.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      edit.cursorRect(from).center());
+    QTest::mouseMove(edit.viewport(), edit.cursorRect(to).center());
+    QTest::mouseRelease(edit.viewport(), Qt::LeftButton, Qt::NoModifier,
+                        edit.cursorRect(to).center());
+    EXPECT_EQ(selectedText(), "a [QTH]");
+
+    // Clicking the message turns the voice list into the tag list.
+    EXPECT_FALSE(shown("ListVoix"));
+    EXPECT_TRUE(shown("ComboOndrixTexte"));
+    EXPECT_TRUE(shown("CmdAjoutOndrix"));
+}
+
+TEST_F(MainWindowTest, DoubleClickOrCtrlASelectsTheWholeMessage) {
+    openSpeechTab();
+    const QString text = QStringLiteral("Il est [Heure:Minute]");
+    typeMessage(text);
+    // The release that ends the double-click is no click: it would select
+    // the tag at the caret, now at the end.
+    QTextCursor at(message().document());
+    at.setPosition(10);
+    doubleClick(message().viewport(), message().cursorRect(at).center());
+    EXPECT_EQ(selectedText(), text);
+
+    clickMessageAt(2);
+    ASSERT_EQ(selectedText(), "");
+    QTest::keyClick(&message(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(selectedText(), text);
+    EXPECT_EQ(message().toPlainText(), text);
+}
+
+TEST_F(MainWindowTest, ArrowKeysSelectAWholeTagAndLeaveIt) {
+    openSpeechTab();
+    typeMessage(QStringLiteral("ab [Date] cd"));
+    clickMessageAt(2);
+    struct Step {
+        Qt::Key key;
+        const char* selected;
+        int caret;
+    };
+    for (const Step& step :
+         {Step{Qt::Key_Right, "", 3}, Step{Qt::Key_Right, "[Date]", 9}, Step{Qt::Key_Right, "", 10},
+          Step{Qt::Key_Left, "[Date]", 3}, Step{Qt::Key_Left, "", 2}, Step{Qt::Key_End, "", 12}}) {
+        SCOPED_TRACE(step.caret);
+        key("TxtSynthese", step.key);
+        EXPECT_EQ(selectedText(), step.selected);
+        EXPECT_EQ(message().textCursor().position(), step.caret);
+    }
+    // Shift extends a selection across a tag without snapping to it.
+    key("TxtSynthese", Qt::Key_Home);
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(&message(), Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(selectedText(), "ab [D");
+}
+
+TEST_F(MainWindowTest, TagButtonInsertsTheChosenTagAtTheCaret) {
+    openSpeechTab();
+    typeMessage(QStringLiteral("Il est  ici"));
+    clickMessageAt(7);
+    auto& tags = widget<QComboBox>("ComboOndrixTexte");
+    ASSERT_EQ(tags.count(), 6);
+    EXPECT_EQ(tags.currentText(), "[Heure:Minute]");
+    key("ComboOndrixTexte", Qt::Key_Down);
+    EXPECT_EQ(tags.currentText(), "[Date]");
+    EXPECT_EQ(widget<QPushButton>("CmdAjoutOndrix").text(), "Ajouter ondrix texte");
+    click("CmdAjoutOndrix");
+    EXPECT_EQ(message().toPlainText(), "Il est [Date] ici");
+    EXPECT_EQ(message().textCursor().position(), 13);
+    EXPECT_TRUE(message().hasFocus());
+    EXPECT_EQ(presenter.params().get(27), "Il est [Date] ici");
+
+    // A selection is replaced by the tag.
+    selectInMessage(14, 3);
+    tags.setFocus();
+    for (int i = 0; i < 3; ++i)
+        key("ComboOndrixTexte", Qt::Key_Down);
+    EXPECT_EQ(tags.currentText(), "[QTH]");
+    click("CmdAjoutOndrix");
+    EXPECT_EQ(message().toPlainText(), "Il est [Date] [QTH]");
+    EXPECT_EQ(message().textCursor().position(), 19);
+    EXPECT_TRUE(message().hasFocus());
+}
+
+TEST_F(MainWindowTest, VoiceListShowsTheVoicesAndAClickChoosesOne) {
+    openSpeechTab();
+    auto& list = widget<QListWidget>("ListVoix");
+    ASSERT_EQ(list.count(), 2);
+    for (int i = 0; i < list.count(); ++i)
+        EXPECT_EQ(list.item(i)->text(), presenter.form().listVoix.items[i]);
+    EXPECT_EQ(list.currentRow(), -1);
+    EXPECT_EQ(list.toolTip(), "Double-cliquer pour tester la voix");
+    EXPECT_EQ(text("Label6"), "Sélectionner la voix :");
+    EXPECT_EQ(text("LblNomVoix"), "Nom Voix");
+    EXPECT_EQ(toolTip("LblNomVoix"), "Cliquez pour afficher/masquer la liste des voix disponibles");
+
+    // One tab after a long name, two after a short one: the language column
+    // ("Français" on both lines) is drawn at the same place.
+    ASSERT_TRUE(list.item(0)->text().contains("\t\t"));
+    ASSERT_FALSE(list.item(1)->text().contains("\t\t"));
+    const QImage shot = list.viewport()->grab().toImage();
+    // Where the last run of text on a line starts: scanning from the right,
+    // the first gap wider than a space between letters ends it.
+    const auto lastColumn = [&](int row) {
+        const QRect r = list.visualItemRect(list.item(row)) & shot.rect();
+        const auto inked = [&](int x) {
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                if (shot.pixelColor(x, y).lightness() < 128)
+                    return true;
+            return false;
+        };
+        int x = r.right();
+        while (x > r.left() && !inked(x))
+            --x;
+        int start = x, gap = 0;
+        for (; x > r.left() && gap < 8; --x) {
+            if (inked(x)) {
+                start = x;
+                gap = 0;
+            } else {
+                ++gap;
+            }
+        }
+        return start;
+    };
+    EXPECT_EQ(lastColumn(0), lastColumn(1));
+    EXPECT_LT(lastColumn(0), list.viewport()->width() - 30) << "a word, not a speck";
+
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list.visualItemRect(list.item(0)).center());
+    EXPECT_EQ(list.currentRow(), 0);
+    EXPECT_EQ(text("LblNomVoix"), "French");
+    EXPECT_EQ(speaker.selected, 0);
+    EXPECT_EQ(presenter.params().get(26), "0");
+
+    doubleClick(list.viewport(), list.visualItemRect(list.item(0)).center());
+    EXPECT_EQ(speaker.spoken, QStringList{"Bonjour"});
+
+    // A name too long for the label empties it; the label keeps its room.
+    key("ListVoix", Qt::Key_Down);
+    EXPECT_EQ(speaker.selected, 1);
+    EXPECT_EQ(text("LblNomVoix"), "");
+    EXPECT_GT(widget("LblNomVoix").width(), 40);
+}
+
+TEST_F(MainWindowTest, VoiceNameTogglesTheVoiceListAndTheTagList) {
+    openSpeechTab();
+    const std::vector<const char*> controls{"TxtSynthese", "Label21", "SliderVoixSpeed",
+                                            "ChkLireMeteo", "Command1"};
+    std::vector<QRect> places;
+    for (const char* name : controls)
+        places.push_back(widget(name).geometry());
+    const auto expectVoices = [this](bool voices) {
+        EXPECT_EQ(shown("ListVoix"), voices);
+        EXPECT_EQ(shown("ComboOndrixTexte"), !voices);
+        EXPECT_EQ(shown("CmdAjoutOndrix"), !voices);
+    };
+    expectVoices(true);
+
+    const std::vector<std::pair<const char*, bool>> steps{{"LblNomVoix", false},
+                                                          {"LblNomVoix", true},
+                                                          {"Label6", false},
+                                                          {"Label6", true},
+                                                          {"TxtSynthese", false}};
+    for (const auto& [name, voices] : steps) {
+        SCOPED_TRACE(name);
+        if (name == std::string("TxtSynthese"))
+            clickMessageAt(0);
+        else
+            click(name);
+        expectVoices(voices);
+        for (size_t i = 0; i < controls.size(); ++i)
+            EXPECT_EQ(widget(controls[i]).geometry(), places[i]) << controls[i];
+    }
+}
+
+TEST_F(MainWindowTest, SpeechSlidersAreForwarded) {
+    openSpeechTab();
+    auto& speed = widget<QSlider>("SliderVoixSpeed");
+    EXPECT_EQ(speed.minimum(), 10);
+    EXPECT_EQ(speed.maximum(), 250);
+    EXPECT_EQ(speed.value(), 150);
+    EXPECT_EQ(text("lblWpM"), "150 mot(s)/min.");
+    for (int i = 0; i < 3; ++i)
+        key("SliderVoixSpeed", Qt::Key_PageDown);
+    EXPECT_EQ(speed.value(), 120);
+    EXPECT_EQ(text("lblWpM"), "120 mot(s)/min.");
+    EXPECT_EQ(speaker.speed, 120);
+    EXPECT_EQ(presenter.params().get(30), "120");
+
+    // Its caption hands it the focus.
+    EXPECT_EQ(text("Label21"), "Vitesse :");
+    click("Label21");
+    EXPECT_TRUE(speed.hasFocus());
+
+    auto& volume = widget<QSlider>("SliderVolVoix");
+    ASSERT_TRUE(volume.isVisible());
+    key("SliderVolVoix", Qt::Key_PageDown);
+    EXPECT_EQ(volume.value(), 90);
+    EXPECT_EQ(text("LblVol"), "Volume : 90%");
+    EXPECT_EQ(speaker.volume, 90);
+    key("SliderVolVoix", Qt::Key_Home);
+    EXPECT_EQ(text("LblVol"), "Volume : 0%");
+    EXPECT_EQ(speaker.volume, 0);
+}
+
+TEST_F(MainWindowTest, WeatherBoxAndUpdateButtonAreForwarded) {
+    openSpeechTab();
+    auto& weather = widget<QCheckBox>("ChkLireMeteo");
+    EXPECT_EQ(weather.text(), "Lire la météo");
+    click("ChkLireMeteo");
+    EXPECT_TRUE(presenter.form().chkLireMeteo);
+    EXPECT_TRUE(weather.isChecked());
+
+    // "MAJ" lists the voices again: a voice installed since shows.
+    EXPECT_EQ(widget<QPushButton>("Command1").text(), "MAJ");
+    speaker.voices.push_back({"English", 2, 1033});
+    click("Command1");
+    auto& list = widget<QListWidget>("ListVoix");
+    ASSERT_EQ(list.count(), 3);
+    EXPECT_TRUE(list.item(2)->text().startsWith("English"));
+}
+
+TEST_F(MainWindowTest, ProblemFrameExplainsAndRestarts) {
+    speaker.created = false;
+    presenter.start();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, VoiceCatalogue::kMsgErreurChargement);
+
+    click("TabS12");
+    EXPECT_TRUE(shown("FrmSynthese2"));
+    EXPECT_FALSE(shown("FrmSynthese"));
+    EXPECT_FALSE(shown("FrmFichier"));
+    EXPECT_EQ(widget<QPushButton>("CmdResoudreProb").text(), "Comment résoudre le problème ?");
+    EXPECT_EQ(widget<QPushButton>("CmdProbOK").text(), "J'ai résolu le problème !");
+
+    click("CmdResoudreProb");
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].text,
+              "En installant le fichier 'lhttsfrf.exe' téléchargeable sur internet.");
+
+    // Cancel keeps the failure noted; OK clears it for the restart.
+    click("CmdProbOK");
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(dialogs.messages[2].text, "L'application va redémarrer.");
+    EXPECT_EQ(dialogs.messages[2].buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(presenter.params().get(47), "Erreur");
+    dialogs.answers = {MsgAnswer::Ok};
+    click("CmdProbOK");
+    EXPECT_EQ(presenter.params().get(47), QString());
+}
+
+TEST_F(MainWindowTest, SpeechTabIsLockedWithoutVoices) {
+    speaker.voices.clear();
+    presenter.start();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, VoiceCatalogue::kMsgAucuneVoix);
+    EXPECT_FALSE(enabled("TabS12"));
+    const QColor caption = widget<QLabel>("TabS12").palette().color(QPalette::WindowText);
+    EXPECT_NE(caption, QColor(Qt::white)) << "greyed";
+
+    click("TabS12");
+    EXPECT_TRUE(shown("FrmFichier"));
+    EXPECT_FALSE(shown("FrmSynthese"));
+    EXPECT_EQ(background("TabS12"), kUnselected);
+}
+
+TEST_F(MainWindowTest, EmptyMessageIsReplacedByASelectedPrompt) {
+    openSpeechTab();
+    click("BTPlay");
+    EXPECT_TRUE(speaker.spoken.isEmpty());
+    EXPECT_EQ(message().toPlainText(), Beacon::kPromptTexte);
+    EXPECT_EQ(selectedText(), Beacon::kPromptTexte);
+    EXPECT_TRUE(message().hasFocus());
+    EXPECT_FALSE(presenter.form().raccourcisActifs);
+    // Typing replaces the prompt.
+    typeMessage(QStringLiteral("Bonjour"));
+    EXPECT_EQ(presenter.form().txtSynthese, "Bonjour");
+}
+
+TEST_F(MainWindowTest, SpeakingLocksTheMessageAndTheVoiceList) {
+    click("OptVOX");
+    openSpeechTab();
+    typeMessage(QStringLiteral("Bonjour"));
+    clickMessageAt(0);
+    ASSERT_TRUE(message().hasFocus());
+    ASSERT_FALSE(presenter.form().raccourcisActifs);
+
+    click("BTPlay");
+    EXPECT_EQ(speaker.spoken.back(), "Bonjour");
+    EXPECT_FALSE(enabled("FrmSynthese"));
+    QWidget& frame = widget("FrmSynthese");
+    EXPECT_TRUE(widget("TxtSynthese").isEnabledTo(&frame));
+    speaker.started();
+    EXPECT_FALSE(widget("TxtSynthese").isEnabledTo(&frame));
+    EXPECT_FALSE(widget("ListVoix").isEnabledTo(&frame));
+    // The box lost the focus while the window was redrawn; the presenter
+    // hears of it once the redraw is over.
+    EXPECT_FALSE(message().hasFocus());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(presenter.form().raccourcisActifs);
+
+    speaker.finished();
+    EXPECT_TRUE(widget("TxtSynthese").isEnabledTo(&frame));
+    EXPECT_TRUE(widget("ListVoix").isEnabledTo(&frame));
+    EXPECT_FALSE(enabled("FrmSynthese")); // the cycle still runs
+
+    click("BTPlay");
+    EXPECT_TRUE(enabled("FrmSynthese"));
+    EXPECT_TRUE(widget("TxtSynthese").isEnabled());
+}
+
+TEST_F(MainWindowTest, RenderShowsTheSpeechFormWithoutCallingBack) {
+    openSpeechTab();
+    typeMessage(QStringLiteral("Bonjour"));
+    clickMessageAt(3);
+
+    MainForm& f = presenter.form();
+    f.lblNomVoix = QStringLiteral("Voix 2");
+    f.listVoix.index = 1;
+    f.listVoixVisible = false;
+    f.comboOndrixTexteVisible = true;
+    f.comboOndrixTexte.index = 5;
+    f.sliderVoixSpeed.value = 200;
+    f.lblWpM = QStringLiteral("200 mot(s)/min.");
+    f.chkLireMeteo = true;
+    QSignalSpy changes(&presenter, &MainPresenter::changed);
+    const int selected = speaker.selected;
+    window.render();
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(speaker.selected, selected);
+    EXPECT_EQ(speaker.speed, 150);
+
+    EXPECT_EQ(text("LblNomVoix"), "Voix 2");
+    EXPECT_EQ(widget<QListWidget>("ListVoix").currentRow(), 1);
+    EXPECT_FALSE(shown("ListVoix"));
+    EXPECT_TRUE(shown("ComboOndrixTexte"));
+    EXPECT_EQ(widget<QComboBox>("ComboOndrixTexte").currentText(), "[Indicatif Ondrix]");
+    EXPECT_EQ(widget<QSlider>("SliderVoixSpeed").value(), 200);
+    EXPECT_EQ(text("lblWpM"), "200 mot(s)/min.");
+    EXPECT_TRUE(widget<QCheckBox>("ChkLireMeteo").isChecked());
+    // The unchanged message keeps its caret.
+    EXPECT_EQ(message().textCursor().position(), 3);
+
+    // A selection request is applied once, with the focus.
+    f.txtSynthese = QStringLiteral("Il est [Date]");
+    f.txtSyntheseSelStart = 7;
+    f.txtSyntheseSelLength = 6;
+    ++f.txtSyntheseSelectionSeq;
+    window.render();
+    EXPECT_EQ(message().toPlainText(), "Il est [Date]");
+    EXPECT_EQ(selectedText(), "[Date]");
+    clickMessageAt(2);
+    window.render();
+    EXPECT_EQ(message().textCursor().position(), 2);
+    EXPECT_EQ(selectedText(), "");
+}
+
+// ---------------------------------------------------------------- operator details
+
+TEST_F(MainWindowTest, OperatorPageShowsTheDetailsAndSpellsTheQth) {
+    click("TabS25");
+    QApplication::setActiveWindow(&window);
+    EXPECT_EQ(text("LblInfosOM"), "Entrez ici les informations vous concernant :");
+    const std::array<std::pair<const char*, const char*>, 4> labels{{
+        {"LblParamOM0", "Prénom :"},
+        {"LblParamOM1", "Indicatif :"},
+        {"LblParamOM2", "QTH :"},
+        {"LblParamOM3", "Indicatif ondrix :"},
+    }};
+    for (const auto& [name, caption] : labels)
+        EXPECT_EQ(text(name), caption) << name;
+    const std::array<const char*, 5> fields{"ParamOM0", "ParamOM1", "ParamOM2", "ParamOM3",
+                                            "ParamOM4"};
+    for (size_t i = 0; i < fields.size(); ++i)
+        EXPECT_EQ(widget<QLineEdit>(fields[i]).text(), OperatorInfo::kDefaults[i]) << fields[i];
+    // The spelling sits to the right of the QTH.
+    EXPECT_GT(widget("ParamOM4").x(), widget("ParamOM2").x() + widget("ParamOM2").width());
+    EXPECT_EQ(widget("ParamOM4").y(), widget("ParamOM2").y());
+
+    auto& qth = widget<QLineEdit>("ParamOM2");
+    auto& spelled = widget<QLineEdit>("ParamOM4");
+    struct Case {
+        const char* typed;
+        const char* spelling;
+    };
+    for (const Case& c : {Case{"jn18du", ".Juliette..November.18.Delta..Uniform."},
+                          Case{"JN18du", "18.Delta..Uniform."}}) {
+        SCOPED_TRACE(c.typed);
+        click("ParamOM2"); // a click empties the QTH and its spelling
+        EXPECT_EQ(qth.text(), "");
+        EXPECT_EQ(spelled.text(), "");
+        QTest::keyClicks(&qth, QString::fromLatin1(c.typed));
+        EXPECT_EQ(qth.text(), c.typed);
+        EXPECT_EQ(spelled.text(), c.spelling);
+        EXPECT_EQ(presenter.params().getOM(2), c.typed);
+        EXPECT_EQ(presenter.params().getOM(4), c.spelling);
+    }
+
+    for (Qt::Key erase : {Qt::Key_Backspace, Qt::Key_Delete}) {
+        SCOPED_TRACE(erase);
+        qth.setCursorPosition(3);
+        QTest::keyClick(&qth, erase);
+        EXPECT_EQ(qth.text(), "");
+        EXPECT_EQ(spelled.text(), "");
+        EXPECT_EQ(presenter.params().getOM(2), "");
+        EXPECT_EQ(presenter.params().getOM(4), "");
+        QTest::keyClicks(&qth, QStringLiteral("in"));
+        EXPECT_EQ(spelled.text(), ".India..November.");
+    }
+
+    // Any field's click empties the QTH; the first name takes what is typed.
+    auto& name = widget<QLineEdit>("ParamOM0");
+    click("ParamOM0");
+    EXPECT_EQ(qth.text(), "");
+    EXPECT_EQ(spelled.text(), "");
+    EXPECT_TRUE(name.hasFocus());
+    EXPECT_FALSE(presenter.form().raccourcisActifs);
+    name.selectAll();
+    QTest::keyClicks(&name, QStringLiteral("Paul"));
+    EXPECT_EQ(presenter.params().getOM(0), "Paul");
+    EXPECT_EQ(spelled.text(), "");
+    name.clearFocus();
+    EXPECT_TRUE(presenter.form().raccourcisActifs);
 }
 
 } // namespace

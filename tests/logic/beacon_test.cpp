@@ -110,6 +110,7 @@ TEST_F(BeaconTest, EmptySpeechMessageGetsThePromptAndStartsNothing) {
     p.TabS12_Click();
     p.BTPlay_Click();
     EXPECT_EQ(f.txtSynthese, "Tapez votre texte ici, puis cliquez sur le bouton 'Lecture'");
+    EXPECT_EQ(p.params().get(27), f.txtSynthese);
     EXPECT_TRUE(speaker.spoken.isEmpty());
     EXPECT_FALSE(f.timer2.enabled);
     EXPECT_EQ(f.btPlay, PlayImage::Play);
