@@ -33,22 +33,10 @@ static_assert(EspeakEngine::kMinSpeed == espeakRATE_MINIMUM &&
 
 namespace {
 
-// The sink is fed every 10 ms and holds about 100 ms, as for message files: a
-// volume change or a stop is heard within that.
-constexpr int kPumpIntervalMs = 10;
-constexpr int kSinkBufferMs = 100;
-// onFinished releases the transmitter and must never be lost. When the sound
-// server never reports the end, the speech is ended this long after its last
-// sample should have been heard; when the sink stops taking samples, this
-// long after it last did; when synthesis stops producing them, this long
+// When synthesis stops producing samples, the speech is ended this long
 // after it last did (espeak-ng works some hundred times faster than it
 // speaks, so that is a hang).
-constexpr qint64 kFinishGraceMs = 1000;
-constexpr qint64 kStallMs = 2000;
 constexpr qint64 kSynthesisStallMs = 3000;
-// Silence after the last sample: the way to the device holds back its last
-// few milliseconds until more samples push them out.
-constexpr int kTailSilenceMs = 20;
 // espeak-ng hands its samples over in blocks of this length.
 constexpr int kSynthesisBlockMs = 20;
 // Between two texts spoken in one go, as between two sentences.

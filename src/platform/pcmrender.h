@@ -10,6 +10,24 @@
 
 namespace ondrix {
 
+// The output timings the file player and the speech engine share.
+//
+// The sink is fed every 10 ms and holds about 100 ms: a volume change or a
+// stop is heard within that, and a sound starts as soon as its first 100 ms
+// are written.
+constexpr int kPumpIntervalMs = 10;
+constexpr int kSinkBufferMs = 100;
+// The end of a sound releases the transmitter and must never be lost. When
+// the sound server never reports the end, the sound is ended this long after
+// its last sample should have been heard; when the sink stops taking samples
+// altogether (server frozen, stream corked), this long after it last did.
+constexpr qint64 kFinishGraceMs = 1000;
+constexpr qint64 kStallMs = 2000;
+// Silence after the last sample: the way to the device (a resampler) holds
+// back its last few milliseconds until more samples push them out, and the
+// end is only reported once all of the sound has been heard.
+constexpr int kTailSilenceMs = 20;
+
 // `rate` and `channels` in the best sample format the output takes; fewer
 // channels (mixed down) when it refuses that many. Invalid when it takes none.
 QAudioFormat chooseOutputFormat(const QAudioDevice& device, int rate, int channels);

@@ -24,21 +24,6 @@ namespace ondrix {
 
 namespace {
 
-// The sink is fed every 10 ms and holds about 100 ms: a volume change or a
-// stop is heard within that, and a play starts as soon as its first 100 ms are
-// written.
-constexpr int kPumpIntervalMs = 10;
-constexpr int kSinkBufferMs = 100;
-// onFinished releases the transmitter and must never be lost. When the sound
-// server never reports the end of a play, the play is ended this long after
-// its last sample should have been heard; when the sink stops taking samples
-// altogether (server frozen, stream corked), this long after it last did.
-constexpr qint64 kFinishGraceMs = 1000;
-constexpr qint64 kStallMs = 2000;
-// Silence after the file's last sample: a resampler on the way to the device
-// holds back its last few milliseconds until more samples push them out, and
-// the end of a play is only reported once all of the file has been heard.
-constexpr int kTailSilenceMs = 20;
 constexpr int kVolumeSilent = -2500;
 constexpr int kVolumeFull = 0;
 

@@ -557,12 +557,3 @@ TEST(PlayerWithoutServerDeathTest, FailsCleanlyWithoutHanging) {
 }
 
 } // namespace
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    // Death tests re-run this binary rather than fork a process whose audio
-    // threads are already running.
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    QCoreApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}
