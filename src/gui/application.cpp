@@ -4,7 +4,8 @@ namespace ondrix {
 
 Application::Application(const AppOptions& options)
     : presenter_(MainPresenter::Services{player_, options.dialogs ? *options.dialogs : qtDialogs_,
-                                         speaker_, recorder_, priority_, &serial_, &sleeper_}),
+                                         speaker_, recorder_, priority_, &serial_, &sleeper_,
+                                         nullptr, &restart_}),
       timers_(presenter_), window_(presenter_) {
     qtDialogs_.setParent(&window_);
     presenter_.setAppDir(options.appDir);

@@ -36,6 +36,7 @@ private:
     PosixPriority priority_;
     QtSerialLink serial_;
     ThreadSleeper sleeper_;
+    ProcessRestart restart_;
     MainPresenter presenter_;
     TimerDriver timers_;
     MainWindow window_;

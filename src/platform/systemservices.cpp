@@ -1,6 +1,10 @@
 #include "platform/systemservices.h"
 
+#include <QCoreApplication>
+#include <QProcess>
 #include <QThread>
+
+#include <cstdlib>
 
 #include <sys/resource.h>
 
@@ -21,6 +25,12 @@ bool PosixPriority::set(int index) {
     if (index < 0 || index > 3)
         return false;
     return setpriority(PRIO_PROCESS, 0, niceFor(index)) == 0;
+}
+
+void ProcessRestart::restart() {
+    QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                            QCoreApplication::arguments().mid(1));
+    std::_Exit(0);
 }
 
 } // namespace ondrix

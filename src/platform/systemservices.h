@@ -24,6 +24,14 @@ public:
     static int niceFor(int index);
 };
 
+// Starts a new copy of this program with the same arguments, then ends this
+// one at once: no shut-down sequence runs (the kernel closes the port, and
+// HUPCL drops its lines).
+class ProcessRestart : public ProgramControl {
+public:
+    void restart() override;
+};
+
 // Stands in when no speech engine can be used: it has no voice and says so.
 class SilentSpeaker : public SpeechEngine {
 public:
