@@ -485,31 +485,11 @@ struct EspeakEngine::Impl {
     }
 
     bool startSink() {
-        std::erase_if(retired, [](const QPointer<QAudioSink>& p) { return p.isNull(); });
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (device.isNull())
             return false;
         const QAudioFormat format = chooseOutputFormat(device, sampleRate, 1);
-        if (!format.isValid())
-            return false;
-        if (sink && (sink->format() != format || sinkDevice != device.id())) {
-            sink->stop();
-            sink->deleteLater();
-            retired.emplace_back(sink);
-            sink = nullptr;
-        }
-        if (!sink) {
-            sink = new QAudioSink(device, format);
-            sinkDevice = device.id();
-        }
-        sink->setBufferSize(format.bytesForDuration(kSinkBufferMs * 1000));
-        sinkIo = sink->start();
-        if (!sinkIo || sink->error() != QAudio::NoError) {
-            sink->stop();
-            sinkIo = nullptr;
-            return false;
-        }
-        return true;
+        return format.isValid() && startPushSink(sink, sinkIo, sinkDevice, retired, device, format);
     }
 
     // Ends the burst silently: the worker drops its work, the sink its

@@ -7,6 +7,12 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QByteArray>
+#include <QPointer>
+
+#include <vector>
+
+class QAudioSink;
+class QIODevice;
 
 namespace ondrix {
 
@@ -36,5 +42,14 @@ QAudioFormat chooseOutputFormat(const QAudioDevice& device, int rate, int channe
 // `gain` and clamped to full scale, in `format`; replaces what `out` held.
 void renderFrames(QByteArray& out, const float* in, qsizetype frames, int inChannels,
                   const QAudioFormat& format, float gain);
+
+// Starts `sink` in push mode for `format` on `device`, reusing it from sound to
+// sound; `io` receives the device to write to. A sink in another format or on
+// another device is retired: stopped and left for Qt to delete later (Qt 6.4's
+// audio destructors spin the event loop). False, with `io` null, when the
+// output refuses.
+bool startPushSink(QAudioSink*& sink, QIODevice*& io, QByteArray& sinkDevice,
+                   std::vector<QPointer<QAudioSink>>& retired, const QAudioDevice& device,
+                   const QAudioFormat& format);
 
 } // namespace ondrix

@@ -130,6 +130,7 @@ struct SndfilePlayer::Impl {
     // loop, which must not happen inside our calls).
     QAudioSink* sink = nullptr;
     QIODevice* sinkIo = nullptr;
+    QByteArray sinkDevice;
     std::vector<QPointer<QAudioSink>> retired;
     QTimer pump;
 
@@ -180,26 +181,6 @@ struct SndfilePlayer::Impl {
         return true;
     }
 
-    bool startSink(const QAudioFormat& format) {
-        std::erase_if(retired, [](const QPointer<QAudioSink>& p) { return p.isNull(); });
-        if (sink && sink->format() != format) {
-            sink->stop();
-            sink->deleteLater();
-            retired.emplace_back(sink);
-            sink = nullptr;
-        }
-        if (!sink)
-            sink = new QAudioSink(QMediaDevices::defaultAudioOutput(), format);
-        sink->setBufferSize(format.bytesForDuration(kSinkBufferMs * 1000));
-        sinkIo = sink->start();
-        if (!sinkIo || sink->error() != QAudio::NoError) {
-            sink->stop();
-            sinkIo = nullptr;
-            return false;
-        }
-        return true;
-    }
-
     unsigned play() {
         endPlay();
         if (frames <= 0)
@@ -213,7 +194,8 @@ struct SndfilePlayer::Impl {
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         const QAudioFormat format =
             device.isNull() ? QAudioFormat{} : chooseOutputFormat(device, rate, channels);
-        if (!format.isValid() || !startSink(format)) {
+        if (!format.isValid() ||
+            !startPushSink(sink, sinkIo, sinkDevice, retired, device, format)) {
             stream.reset();
             return kGenericFailure;
         }

@@ -7,6 +7,7 @@
 #include "gui/application.h"
 #include "ptyrig.h"
 #include "support/fakes.h"
+#include "testexit.h"
 #include "tonefile.h"
 
 #include <QApplication>
@@ -19,16 +20,11 @@
 
 #include <gtest/gtest.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
-
 #include <sys/ioctl.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 
 using namespace ondrix;
 using namespace ondrix::test;
@@ -171,11 +167,5 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    const int rc = RUN_ALL_TESTS();
-    // As in the shared test main: no static destructors once the verdict is in.
-#if defined(__SANITIZE_ADDRESS__)
-    __lsan_do_leak_check();
-#endif
-    std::fflush(nullptr);
-    std::_Exit(rc);
+    ondrix::test::exitAfterTests(RUN_ALL_TESTS());
 }

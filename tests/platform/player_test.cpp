@@ -339,25 +339,10 @@ TEST_F(PlayerTest, PlayDuringAPlayRestartsFromTheBeginning) {
     EXPECT_NEAR(spans[0].length(), 1.5, 0.1) << describe(spans);
 }
 
-// Freezes the rig's sound server for as long as it lives.
-class FrozenServer {
-public:
-    explicit FrozenServer(pid_t pid) : pid_(pid) { kill(pid_, SIGSTOP); }
-    ~FrozenServer() { kill(pid_, SIGCONT); }
-    FrozenServer(const FrozenServer&) = delete;
-    FrozenServer& operator=(const FrozenServer&) = delete;
-
-private:
-    pid_t pid_;
-};
-
 TEST_F(PlayerTest, AStalledOutputStillEndsThePlay) {
-    const QString rigDir = qEnvironmentVariable("ONDRIX_RIG_DIR");
-    QFile pidFile(rigDir + "/pulseaudio.pid");
-    ASSERT_TRUE(!rigDir.isEmpty() && pidFile.open(QIODevice::ReadOnly))
+    const pid_t server = rigServerPid();
+    ASSERT_GT(server, 0)
         << "the rig's pulseaudio.pid is not found: source the env file of scripts/rig.sh";
-    const pid_t server = pidFile.readAll().trimmed().toInt();
-    ASSERT_GT(server, 0);
     player.open(tone("long.wav", ToneFormat::Wav, {1.0, 48000, 1}));
     ASSERT_EQ(player.play(), 0u);
     QTest::qWait(200);

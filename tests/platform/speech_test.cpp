@@ -786,25 +786,10 @@ TEST_F(SpeechTest, AHungEngineStillReleasesTheTransmitter) {
     EXPECT_EQ(joined(reports.order), "started error finished");
 }
 
-// Freezes the rig's sound server for as long as it lives.
-class FrozenServer {
-public:
-    explicit FrozenServer(pid_t pid) : pid_(pid) { kill(pid_, SIGSTOP); }
-    ~FrozenServer() { kill(pid_, SIGCONT); }
-    FrozenServer(const FrozenServer&) = delete;
-    FrozenServer& operator=(const FrozenServer&) = delete;
-
-private:
-    pid_t pid_;
-};
-
 TEST_F(SpeechTest, AStalledOutputStillReleasesTheTransmitter) {
-    const QString rigDir = qEnvironmentVariable("ONDRIX_RIG_DIR");
-    QFile pidFile(rigDir + "/pulseaudio.pid");
-    ASSERT_TRUE(!rigDir.isEmpty() && pidFile.open(QIODevice::ReadOnly))
+    const pid_t server = rigServerPid();
+    ASSERT_GT(server, 0)
         << "the rig's pulseaudio.pid is not found: source the env file of scripts/rig.sh";
-    const pid_t server = pidFile.readAll().trimmed().toInt();
-    ASSERT_GT(server, 0);
     engine.speak(kLong);
     ASSERT_TRUE(QTest::qWaitFor([&] { return reports.started == 1; }, 2000));
     QTest::qWait(200);

@@ -244,4 +244,19 @@ double NullSinkRecorder::readerCpuSeconds() {
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
+pid_t rigServerPid() {
+    const QString rigDir = qEnvironmentVariable("ONDRIX_RIG_DIR");
+    QFile pidFile(rigDir + QStringLiteral("/pulseaudio.pid"));
+    if (rigDir.isEmpty() || !pidFile.open(QIODevice::ReadOnly))
+        return 0;
+    return static_cast<pid_t>(pidFile.readAll().trimmed().toInt());
+}
+
+FrozenServer::FrozenServer(pid_t pid) : pid_(pid) {
+    kill(pid_, SIGSTOP);
+}
+FrozenServer::~FrozenServer() {
+    kill(pid_, SIGCONT);
+}
+
 } // namespace ondrix::test

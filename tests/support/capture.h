@@ -85,4 +85,19 @@ double soundSeconds(const std::vector<int16_t>& samples, int rate, double thresh
 // empty span.
 double rms(const std::vector<int16_t>& samples, int rate, double fromS, double toS);
 
+// The pid of the rig's sound server (from ONDRIX_RIG_DIR), 0 when unknown.
+pid_t rigServerPid();
+
+// Freezes the rig's sound server for as long as it lives: a stalled output.
+class FrozenServer {
+public:
+    explicit FrozenServer(pid_t pid);
+    ~FrozenServer();
+    FrozenServer(const FrozenServer&) = delete;
+    FrozenServer& operator=(const FrozenServer&) = delete;
+
+private:
+    pid_t pid_;
+};
+
 } // namespace ondrix::test

@@ -2,14 +2,9 @@
 
 #include <QCoreApplication>
 
+#include "testexit.h"
+
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstdlib>
-
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
@@ -17,13 +12,5 @@ int main(int argc, char** argv) {
     // and synthesis threads are already running.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     QCoreApplication app(argc, argv);
-    const int rc = RUN_ALL_TESTS();
-    // libpulse's threaded main loop may assert while Qt's audio globals are
-    // torn down at exit, after every test has passed; the verdict is in, so
-    // leave without static destructors (leaks are checked first).
-#if defined(__SANITIZE_ADDRESS__)
-    __lsan_do_leak_check();
-#endif
-    std::fflush(nullptr);
-    std::_Exit(rc);
+    ondrix::test::exitAfterTests(RUN_ALL_TESTS());
 }
