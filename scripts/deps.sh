@@ -9,6 +9,10 @@ PACKAGES=(
     qt6-base-dev qt6-multimedia-dev qt6-serialport-dev qt6-qpa-plugins libsndfile1-dev
     libespeak-ng-dev espeak-ng-data
     libgtest-dev libgmock-dev libbenchmark-dev
+    # settings file (header only)
+    libsimpleini-dev
+    # settings-file fuzzer (scripts/fuzz.sh): clang with libFuzzer
+    clang libclang-rt-14-dev
     # audio playback at run time
     pulseaudio-utils
     # test rig: private sound server, virtual display, screenshots

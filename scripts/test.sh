@@ -36,4 +36,7 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DONDRIX_TESTS=ON -DONDRIX_SANITIZE=ON
 
+echo "=== fuzz settings file (20 s)"
+scripts/fuzz.sh 20 || status=1
+
 exit $status
