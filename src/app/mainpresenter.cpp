@@ -19,13 +19,20 @@ MainPresenter::MainPresenter(Services services, QObject* parent)
       voices_(form_, params_,
               VoiceCatalogue::Services{services.speaker, services.dialogs,
                                        services.program ? *services.program : noRestart_}),
-      operator_(params_) {
+      operator_(params_),
+      windows_(form_, beacon_, services.speaker, services.clock ? *services.clock : systemTime_),
+      settings_(form_, params_,
+                Settings::Parts{beacon_, radio_, windows_,
+                                services.sleeper ? *services.sleeper : noWait_}) {
     OperatorInfo::setDefaults(params_);
     beacon_.setTransmitter(&radio_);
+    beacon_.setOnOperatorStop([this] { windows_.operatorStopped(); });
     services_.player.onDurationKnown = [this] { act([this] { beacon_.playerDurationKnown(); }); };
     services_.player.onFinished = [this] { act([this] { beacon_.playerFinished(); }); };
     services_.speaker.onStarted = [this] { act([this] { beacon_.speechStarted(); }); };
     services_.speaker.onFinished = [this] { act([this] { beacon_.speechFinished(); }); };
+    // The speech repair restarts the program: the settings go first.
+    voices_.writeSettings = [this] { settings_.EcrireINI(); };
 }
 
 MainPresenter::~MainPresenter() {
@@ -36,14 +43,122 @@ MainPresenter::~MainPresenter() {
     services_.speaker.onFinished = nullptr;
 }
 
+QString MainPresenter::caption() {
+    return QStringLiteral("Ondrix v") + QString::number(ONDRIX_VERSION_MAJOR) +
+           QStringLiteral(".") + QString::number(ONDRIX_VERSION_MINOR);
+}
+
+QString MainPresenter::versionText() {
+    return QStringLiteral("Décembre 2026 - version ") + QString::number(ONDRIX_VERSION_MAJOR) +
+           QStringLiteral(".") + QString::number(ONDRIX_VERSION_MINOR) + QStringLiteral(".") +
+           QString::number(ONDRIX_VERSION_PATCH);
+}
+
 void MainPresenter::start() {
+    // Each step is shown as it comes: the window redraws the loading panel
+    // between the pauses.
     act([this] {
+        form_.frmChargementVisible = true;
+        form_.progressBar2.value = 0.0f;
+        form_.lblChargeParam = QStringLiteral("Chargement des paramètres...");
+        form_.caption = caption();
+        form_.lblVersion = versionText();
+        form_.label2 = QString::number(form_.sliderLireTemps.value) + QStringLiteral(" sec.");
+        form_.lblPortCherche = QStringLiteral("Analyse du port COM\nen cours...");
+        form_.lblInfosMeteo.clear();
+        form_.lblVox = QStringLiteral("Activer le mode Vox sur\nvotre transmetteur.");
+    });
+    act([this] { settings_.LireINI(); });
+    reportUnreadableSettings();
+    act([this] {
+        form_.lblChargeParam = QStringLiteral("Application des raccourcis...");
+        // The serial port: the saved one, or a search when none was saved.
+        // "VOX OFF" is how older files say serial keying.
+        const QString keying = params_.get(34);
+        if (keying == QLatin1String("COM") || keying == QLatin1String("VOX OFF")) {
+            const QString port = params_.get(44);
+            if (port.isEmpty()) {
+                form_.lblChargeParam = QStringLiteral("Détection des ports COM valide...");
+                radio_.ChercherPortsCOM();
+            } else {
+                radio_.PortComList_Change(port);
+            }
+        }
+        form_.erreurSynthese = params_.get(47) == QLatin1String("Erreur");
+        voices_.ChargerVoix();
+        form_.frmChargementVisible = false;
+        form_.fichierEnCours = false;
+        form_.compteurParam = 0;
         form_.pttLockFerme = false;
         form_.pttLockToolTip = QStringLiteral("Verrouillé le PTT");
-        voices_.ChargerVoix();
         form_.comboOndrixTexte.items = messageTags();
         form_.comboOndrixTexte.index = 0;
         form_.comboOndrixTexte.text = messageTags().value(0);
+    });
+}
+
+void MainPresenter::reportUnreadableSettings() {
+    const QString path = settings_.file().path();
+    switch (settings_.loadStatus()) {
+    case IniFile::LoadStatus::Corrupt:
+        services_.dialogs.message(
+            QStringLiteral("Le fichier de paramètres \"") + path +
+            QStringLiteral("\" est illisible : le logiciel démarre avec les réglages par "
+                           "défaut.\nL'ancien fichier est conservé sous le nom \"") +
+            settings_.keptAside() + QStringLiteral("\"."));
+        break;
+    case IniFile::LoadStatus::Unreadable:
+        services_.dialogs.message(
+            QStringLiteral("Le fichier de paramètres \"") + path +
+            QStringLiteral("\" ne peut pas être lu : le logiciel démarre avec les réglages "
+                           "par défaut et ne l'enregistrera pas, pour ne pas l'écraser."));
+        break;
+    default:
+        break;
+    }
+}
+
+void MainPresenter::Form_Unload() {
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    act([this] {
+        if (beforeUnload)
+            beforeUnload();
+        // Nothing may stay keyed once the program is gone.
+        beacon_.CMDSTOP();
+        beacon_.CMDSTOPSynth();
+        form_.timer1.enabled = false;
+        form_.timer2.enabled = false;
+        form_.timerCOR.enabled = false;
+        form_.timerCOMValide.enabled = false;
+        form_.timerTime.enabled = false;
+        form_.timerParam.enabled = false;
+        form_.progressBar2.value = 0.1f;
+        form_.frmChargementVisible = true;
+        form_.lblChargeParam = QStringLiteral("Enregistrement des paramètres...");
+        form_.progressBar2.value = 30.0f;
+        savedAtUnload_ = settings_.EcrireINI();
+        form_.lblChargeParam = QStringLiteral("Fermeture du port COM...");
+        form_.progressBar2.value = 60.0f;
+        radio_.closePort();
+        form_.lblChargeParam = QStringLiteral("Fermeture...");
+        form_.progressBar2.value = 100.0f;
+    });
+}
+
+void MainPresenter::ChkInstance_Click(bool checked) {
+    act([&] { form_.chkInstance = checked; });
+}
+
+void MainPresenter::TimerParam_Timer() {
+    act([this] { settings_.TimerParam_Timer(); });
+}
+
+void MainPresenter::Sauver_Click() {
+    act([this] {
+        settings_.EcrireINI();
+        form_.compteurParam = 0;
     });
 }
 
@@ -176,7 +291,10 @@ void MainPresenter::TextField_LostFocus() {
 }
 
 void MainPresenter::setAppDir(const QString& dir) {
-    act([&] { form_.appDirText = dir; });
+    act([&] {
+        form_.appDirText = dir;
+        settings_.setAppDir(dir);
+    });
 }
 
 void MainPresenter::BTPlay_Click() {
@@ -284,5 +402,28 @@ void MainPresenter::Timer1_Timer() {
 void MainPresenter::Timer2_Timer() {
     act([this] { beacon_.Timer2_Timer(); });
 }
+
+// ---- daily time windows
+
+void MainPresenter::TimerTime_Timer() {
+    act([this] { windows_.TimerTime_Timer(); });
+}
+void MainPresenter::ChkDecl_Click(int window, bool checked) {
+    act([&] { windows_.ChkDecl_Click(window, checked); });
+}
+void MainPresenter::TabS3_Click(int window) {
+    act([&] { windows_.TabS3_Click(window); });
+}
+void MainPresenter::TimeField_Change(int field, const QString& text) {
+    act([&] { windows_.TimeField_Change(field, text); });
+}
+void MainPresenter::TimeField_GotFocus(int field) {
+    act([&] { windows_.TimeField_GotFocus(field); });
+}
+void MainPresenter::TimeField_LostFocus(int field) {
+    act([&] { windows_.TimeField_LostFocus(field); });
+}
+
+// ---- end daily time windows
 
 } // namespace ondrix

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/settings.h"
 #include "beacon/beacon.h"
+#include "beacon/triggerwindows.h"
 #include "core/mainform.h"
 #include "core/params.h"
 #include "message/operatorinfo.h"
@@ -43,10 +45,26 @@ public:
     RadioLink& radio() { return radio_; }
     VoiceCatalogue& voices() { return voices_; }
 
-    // What the window does once built: voices listed, tag list filled.
+    // Start-up, once the window is built: the settings read and applied, the
+    // serial port chosen or searched, the voices listed, the tag list filled,
+    // behind the loading panel. setAppDir comes first.
     void start();
+    // Shut-down: the settings written, the transmitter released, the port
+    // closed. Runs once; ending the process is the caller's.
+    void Form_Unload();
+    bool unloaded() const { return unloaded_; }
+    // Whether the shut-down's write of the settings file succeeded.
+    bool savedAtUnload() const { return savedAtUnload_; }
+    // Asked before the settings are written at shut-down, when the shortcut
+    // window is open; none yet.
+    std::function<void()> beforeUnload;
 
     void setAppDir(const QString& dir);
+    Settings& settings() { return settings_; }
+
+    // Window caption, from the program's name and version.
+    static QString caption();
+    static QString versionText();
 
     // Operator events.
     void BTPlay_Click();
@@ -64,6 +82,10 @@ public:
     void TxtTpsMax_Change(const QString& text);
     void chkRec_Click(bool checked);
     void ComboPriorite_Change(int index);
+    void ChkInstance_Click(bool checked);
+    void TimerParam_Timer();
+    // The save buttons: the file written, the autosave counted from now.
+    void Sauver_Click();
     void OptPORTCOM_Click();
     void OptVOX_Click();
     void ComboModeCOMPTT_Change(int index);
@@ -113,6 +135,18 @@ public:
     void OperatorField_Click(int field);
     void TextField_GotFocus();
     void TextField_LostFocus();
+
+    // ---- daily time windows: clock tick, check boxes ChkDecl1..3 and period
+    // tabs TabS31..33 as 0..2, time fields by their index in
+    // MainForm::timeFields.
+    TriggerWindows& windows() { return windows_; }
+    void TimerTime_Timer();
+    void ChkDecl_Click(int window, bool checked);
+    void TabS3_Click(int window);
+    void TimeField_Change(int field, const QString& text);
+    void TimeField_GotFocus(int field);
+    void TimeField_LostFocus(int field);
+    // ---- end daily time windows
 
 signals:
     void changed();
@@ -168,8 +202,17 @@ private:
     RadioLink radio_;
     VoiceCatalogue voices_;
     OperatorInfo operator_;
+    // ---- daily time windows
+    TriggerWindows windows_;
+    // ---- end daily time windows
+    // ---- start-up and settings (after every part it applies settings to)
+    Settings settings_;
+    bool unloaded_ = false;
+    bool savedAtUnload_ = false;
     // Applies a selection to the message box.
     void selectInMessage(int start, int length);
+    // A settings file that could not be used is said once, at start-up.
+    void reportUnreadableSettings();
 };
 
 } // namespace ondrix

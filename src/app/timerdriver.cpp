@@ -12,6 +12,8 @@ TimerDriver::TimerDriver(MainPresenter& presenter, QObject* parent)
     drive(f.timerCOR, [this] { presenter_.TimerCOR_Timer(); });
     drive(f.timerCOMValide, [this] { presenter_.TimerCOMValide_Timer(); });
     drive(f.timerTempsVoix, [this] { presenter_.TimerTempsVoix_Timer(); });
+    drive(f.timerTime, [this] { presenter_.TimerTime_Timer(); });
+    drive(f.timerParam, [this] { presenter_.TimerParam_Timer(); });
     connect(&presenter_, &MainPresenter::changed, this, &TimerDriver::sync);
     sync();
 }

@@ -82,7 +82,8 @@ void Beacon::BTPlay_Click() {
         else if (form_.chkRec)
             s_.recorder.show();
     } else if (form_.btPlay == PlayImage::Stop) {
-        form_.chkDecl[0] = false;
+        if (onOperatorStop_)
+            onOperatorStop_();
     }
     if (fileTabSelected()) {
         BoutonPLAY();
@@ -338,6 +339,13 @@ void Beacon::SliderLireTemps_MouseMove() {
 void Beacon::setPeriodValue(int value) {
     if (value != form_.sliderLireTemps.value)
         SliderLireTemps_Change(value);
+}
+
+void Beacon::applySliderMax(int max) {
+    auto& sl = form_.sliderLireTemps;
+    sl.max = std::max(max, sl.min);
+    if (sl.value > sl.max)
+        SliderLireTemps_Change(sl.max);
 }
 
 void Beacon::applySliderMin(int min) {

@@ -8,6 +8,9 @@
 #include "core/services.h"
 #include "message/speechengine.h"
 
+#include <functional>
+#include <utility>
+
 namespace ondrix {
 
 // The beacon cycle and the message-file player controls of the main window:
@@ -56,6 +59,9 @@ public:
 
     // Keys the transmitter around file sendings; none until set.
     void setTransmitter(Transmitter* t) { transmitter_ = t; }
+    // Told when the operator stops a running cycle, before it is stopped (the
+    // time windows uncheck those open, so the stop sticks); none until set.
+    void setOnOperatorStop(std::function<void()> f) { onOperatorStop_ = std::move(f); }
 
     // Entry points other features call.
     void BoutonPLAY();
@@ -67,6 +73,8 @@ public:
     void RelireFichier();
     void InfosFichier();
     void setBTPlay(PlayImage image);
+    // The longest period the slider offers (never below its shortest).
+    void applySliderMax(int max);
     void resetShapeCache();
 
     static QString remainingText(double seconds);
@@ -98,6 +106,7 @@ private:
 
     QString lastOpenedName_;
     Transmitter* transmitter_ = nullptr;
+    std::function<void()> onOperatorStop_;
     bool fileKeyed_ = false;
 };
 

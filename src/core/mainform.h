@@ -132,6 +132,9 @@ struct MainForm {
     ShapeState shapeTotal{0, kPeriodBarUnits, 0x00C400};
     ShapeState shapeWAV{0, 0, 0x0000C0};
     ShapeState shapeCache{0, kPeriodBarUnits, 0};
+    // Colour pickers of the waiting and playing parts of the period bar.
+    Colour pictureCouleurAttente = 0x00C400;
+    Colour pictureCouleurLecture = 0x0000C0;
 
     // File choice and player controls.
     ComboState comboFichierRecent;
@@ -167,8 +170,18 @@ struct MainForm {
     bool chkLireMeteo = false;
     QString lblInfosMeteo;
 
-    // Loading panel.
+    // Loading panel FrmChargement: caption lblChargeParam and ProgressBar2.
     bool frmChargementVisible = false;
+    ProgressBarState progressBar2{0.0f, 100.0f, 0.0f};
+
+    // Window caption ("Ondrix v0.1") and the version label.
+    QString caption = QStringLiteral("Ondrix");
+    QString lblVersion;
+    // Several copies of the program may run at once (ChkInstance).
+    bool chkInstance = false;
+    // Autosave tick (TimerParam) and its counter.
+    TimerState timerParam{true, 1000};
+    int compteurParam = 0;
 
     // Keyboard shortcuts act only while no text field has the focus.
     bool raccourcisActifs = true;
@@ -180,8 +193,34 @@ struct MainForm {
         QStringLiteral("Priorité Normale"), QStringLiteral("Priorité Inf. à la normale!")};
     int comboPrioriteIndex = 2;
 
-    // Time window 1's check box (the windows themselves come with the scheduler).
-    std::array<bool, 3> chkDecl{false, false, false};
+    // Daily time windows. Check boxes ChkDecl1..3, and the eighteen time fields
+    // in settings order: window w (0..2), field f (0..5: start hour, minute,
+    // second, end hour, minute, second) at index w * 6 + f, i.e. key
+    // Param(48 + index). TextTimeOutHDeb1 is index 0, TextTimeOutSFin3 index 17.
+    static constexpr int kWindows = 3;
+    static constexpr int kTimeFields = 18;
+    std::array<bool, kWindows> chkDecl{false, false, false};
+    std::array<QString, kTimeFields> timeFields = [] {
+        std::array<QString, kTimeFields> a;
+        a.fill(QStringLiteral("00"));
+        return a;
+    }();
+    // Period tabs TabS31..TabS33: which window's fields are shown.
+    std::array<Colour, kWindows> tabS3Colour{kTabSelected, kTabUnselected, kTabUnselected};
+    int currentTimeWindow = 0;
+    // The window moves the focus to time field `focusTimeField` when
+    // `focusTimeFieldSeq` changes (a field filled moves on to the next).
+    int focusTimeField = -1;
+    int focusTimeFieldSeq = 0;
+    // Clock label and its one-second tick (TimerTime).
+    QString lblHorloge;
+    TimerState timerTime{true, 1000};
+    // ---- time fields: selection requests
+    // The window selects the whole text of time field `selectTimeField` when
+    // `selectTimeFieldSeq` changes (a field that takes the focus).
+    int selectTimeField = -1;
+    int selectTimeFieldSeq = 0;
+    // ---- end time fields
 
     // Where the program keeps its files, shown to the operator.
     QString appDirText;

@@ -21,6 +21,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -120,6 +121,29 @@ struct MainWindow::Ui {
     QLabel* lblDTMFPTT = nullptr;
     QGroupBox* frmInfosOM = nullptr;
     std::array<QLineEdit*, Params::kOmCount> paramOM{};
+
+    // ---- daily time windows: clock, period tabs TabS31..33, and per window a
+    // frame FrmPeriode1..3 with its check box and six time fields (in the
+    // form's order).
+    QLabel* lblHorloge = nullptr;
+    std::array<ClickableLabel*, MainForm::kWindows> tabS3{};
+    std::array<QFrame*, MainForm::kWindows> frmPeriode{};
+    std::array<QCheckBox*, MainForm::kWindows> chkDecl{};
+    std::array<QLineEdit*, MainForm::kTimeFields> timeFields{};
+    // The form's last focus and selection requests already applied, and a
+    // focus move waiting for the end of the redraw (-1: none).
+    int appliedFocusTimeFieldSeq = 0;
+    int appliedSelectTimeFieldSeq = 0;
+    int pendingTimeFieldFocus = -1;
+    // ---- end daily time windows
+
+    // ---- start-up: loading panel, version, several copies
+    QFrame* frmChargement = nullptr; // over the whole window while loading and closing
+    QLabel* lblChargeParam = nullptr;
+    QProgressBar* progressBar2 = nullptr;
+    QLabel* lblVersion = nullptr;
+    QCheckBox* chkInstance = nullptr;
+    // ---- end start-up
 
     // Everything that forwards an operator's event: blocked while rendering.
     std::vector<QObject*> inputs;
@@ -240,7 +264,6 @@ ImageButton* imageButton(const char* name, const QIcon& icon, const QString& too
 MainWindow::MainWindow(MainPresenter& presenter, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint), ui(std::make_unique<Ui>()), presenter_(presenter) {
     setObjectName(QStringLiteral("MainWindow"));
-    setWindowTitle(QStringLiteral("Ondrix v0.1"));
     build();
     connectEvents();
     render();
@@ -633,6 +656,77 @@ void MainWindow::build() {
         u.frmGeneral->setLayout(l);
     }
 
+    // ---- daily time windows: the clock, the period tabs and, for the
+    // window chosen, "Déclenchement entre HH : MM : SS et HH : MM : SS".
+    auto* timeWindows = named<QWidget>("TimeWindows");
+    {
+        static constexpr std::array<const char*, MainForm::kWindows> kPeriodTabNames{
+            "TabS31", "TabS32", "TabS33"};
+        static constexpr std::array<const char*, MainForm::kWindows> kFrameNames{
+            "FrmPeriode1", "FrmPeriode2", "FrmPeriode3"};
+        static constexpr std::array<const char*, MainForm::kWindows> kChkNames{
+            "ChkDecl1", "ChkDecl2", "ChkDecl3"};
+        static constexpr std::array<char, 3> kParts{'H', 'M', 'S'};
+
+        u.lblHorloge = named<QLabel>("LblHorloge");
+        u.lblHorloge->setMinimumWidth(
+            u.lblHorloge->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 4);
+        u.lblHorloge->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        auto* tabs = row(1);
+        for (size_t w = 0; w < u.tabS3.size(); ++w) {
+            u.tabS3[w] =
+                named<ClickableLabel>(kPeriodTabNames[w], QStringLiteral("Période %1").arg(w + 1));
+            tabs->addWidget(u.tabS3[w]);
+        }
+        tabs->addStretch();
+        tabs->addWidget(u.lblHorloge);
+
+        const int fieldWidth =
+            timeWindows->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 8;
+        auto* frames = new QGridLayout;
+        frames->setContentsMargins(0, 0, 0, 0);
+        for (int w = 0; w < MainForm::kWindows; ++w) {
+            const auto wi = static_cast<size_t>(w);
+            auto* frame = named<QFrame>(kFrameNames[wi]);
+            frame->setFrameShape(QFrame::StyledPanel);
+            u.chkDecl[wi] = named<QCheckBox>(kChkNames[wi], QStringLiteral("Déclenchement entre"));
+            auto* l = row(3);
+            l->setContentsMargins(6, 3, 6, 3);
+            l->addWidget(u.chkDecl[wi]);
+            for (const bool end : {false, true}) {
+                l->addSpacing(end ? 4 : 2);
+                if (end) {
+                    l->addWidget(new QLabel(QStringLiteral("et")));
+                    l->addSpacing(4);
+                }
+                for (int part = 0; part < 3; ++part) {
+                    if (part > 0)
+                        l->addWidget(new QLabel(QStringLiteral(":")));
+                    auto* field = new QLineEdit;
+                    field->setObjectName(QStringLiteral("TextTimeOut") + QChar(kParts[part]) +
+                                         (end ? QStringLiteral("Fin") : QStringLiteral("Deb")) +
+                                         QString::number(w + 1));
+                    field->setMaxLength(2);
+                    field->setFixedWidth(fieldWidth);
+                    field->setAlignment(Qt::AlignCenter);
+                    field->installEventFilter(this);
+                    u.timeFields[static_cast<size_t>(w * 6 + (end ? 3 : 0) + part)] = field;
+                    l->addWidget(field);
+                }
+            }
+            l->addStretch();
+            frame->setLayout(l);
+            keepRoomWhenHidden(frame);
+            frames->addWidget(frame, 0, 0);
+            u.frmPeriode[wi] = frame;
+        }
+        auto* l = column(0);
+        l->addLayout(tabs);
+        l->addLayout(frames);
+        timeWindows->setLayout(l);
+    }
+    // ---- end daily time windows
+
     // Parameters: tick interval, longest period, priority, folder.
     u.frmParametre = named<QGroupBox>("FrmParametre");
     u.txtInterval = named<QLineEdit>("TxtInterval");
@@ -660,8 +754,22 @@ void MainWindow::build() {
         form->addRow(lblInterval, intervalRow);
         auto* prioriteRow = row();
         prioriteRow->addWidget(u.comboPriorite);
+        // ---- start-up: several copies, version
+        // Our wording: the check box of the original program had no caption we know of.
+        u.chkInstance =
+            named<QCheckBox>("ChkInstance", QStringLiteral("Autoriser plusieurs instances"));
+        u.chkInstance->setToolTip(QStringLiteral(
+            "Plusieurs copies d'Ondrix peuvent tourner en même temps sur ce dossier"));
+        u.lblVersion = named<QLabel>("LblVersion");
+        prioriteRow->addSpacing(12);
+        prioriteRow->addWidget(u.chkInstance);
         prioriteRow->addStretch();
+        prioriteRow->addWidget(u.lblVersion);
+        // ---- end start-up
         form->addRow(prioriteRow);
+        // ---- daily time windows
+        form->addRow(timeWindows);
+        // ---- end daily time windows
         form->addRow(u.lblDossier);
         u.frmParametre->setLayout(form);
     }
@@ -766,6 +874,42 @@ void MainWindow::build() {
         u.inputs.push_back(input);
     for (QLineEdit* field : u.paramOM)
         u.inputs.push_back(field);
+    // ---- daily time windows
+    for (QObject* input : u.tabS3)
+        u.inputs.push_back(input);
+    for (QObject* input : u.chkDecl)
+        u.inputs.push_back(input);
+    for (QObject* input : u.timeFields)
+        u.inputs.push_back(input);
+    // ---- end daily time windows
+
+    // ---- start-up: the loading panel, over everything (made last, so on top)
+    u.inputs.push_back(u.chkInstance);
+    u.frmChargement = named<QFrame>("FrmChargement", this);
+    u.frmChargement->setAutoFillBackground(true);
+    u.frmChargement->setFrameShape(QFrame::Box);
+    u.lblChargeParam = named<QLabel>("LblChargeParam");
+    u.lblChargeParam->setAlignment(Qt::AlignCenter);
+    {
+        QFont f = u.lblChargeParam->font();
+        f.setBold(true);
+        u.lblChargeParam->setFont(f);
+    }
+    u.progressBar2 = named<QProgressBar>("ProgressBar2");
+    u.progressBar2->setTextVisible(false);
+    u.progressBar2->setMaximumHeight(14);
+    {
+        auto* l = column(10);
+        l->setContentsMargins(60, 0, 60, 0);
+        l->addStretch();
+        l->addWidget(u.lblChargeParam);
+        l->addWidget(u.progressBar2);
+        l->addStretch();
+        u.frmChargement->setLayout(l);
+    }
+    u.frmChargement->setGeometry(rect());
+    u.frmChargement->hide();
+    // ---- end start-up
 }
 
 void MainWindow::connectEvents() {
@@ -775,6 +919,10 @@ void MainWindow::connectEvents() {
     // Connected in the window's context: the connections end with the window.
 
     connect(u.imgClose, &QToolButton::clicked, this, &QWidget::close);
+    // ---- start-up: several copies
+    connect(u.chkInstance, &QCheckBox::clicked, this,
+            [&p](bool checked) { p.ChkInstance_Click(checked); });
+    // ---- end start-up
     connect(u.btPlay, &QToolButton::clicked, this, [&p] { p.BTPlay_Click(); });
     connect(u.tabS11, &ClickableLabel::clicked, this, [&p] { p.TabS11_Click(); });
     connect(u.tabS12, &ClickableLabel::clicked, this, [&p] { p.TabS12_Click(); });
@@ -858,6 +1006,19 @@ void MainWindow::connectEvents() {
         connect(u.paramOM[i], &QLineEdit::textEdited, this, [&p, i](const QString& text) {
             p.OperatorField_Change(static_cast<int>(i), text);
         });
+
+    // ---- daily time windows. Focus changes of the time fields go through
+    // eventFilter.
+    for (size_t w = 0; w < u.tabS3.size(); ++w) {
+        connect(u.tabS3[w], &ClickableLabel::clicked, this,
+                [&p, w] { p.TabS3_Click(static_cast<int>(w)); });
+        connect(u.chkDecl[w], &QCheckBox::clicked, this,
+                [&p, w](bool checked) { p.ChkDecl_Click(static_cast<int>(w), checked); });
+    }
+    for (size_t i = 0; i < u.timeFields.size(); ++i)
+        connect(u.timeFields[i], &QLineEdit::textEdited, this,
+                [&p, i](const QString& text) { p.TimeField_Change(static_cast<int>(i), text); });
+    // ---- end daily time windows
 }
 
 void MainWindow::render() {
@@ -867,6 +1028,10 @@ void MainWindow::render() {
     // Outside the redraw: the focus change reports itself to the presenter.
     if (focusMessage)
         ui->txtSynthese->setFocus(Qt::OtherFocusReason);
+    // ---- daily time windows: a filled time field hands the focus on
+    if (const int field = std::exchange(ui->pendingTimeFieldFocus, -1); field >= 0)
+        ui->timeFields[static_cast<size_t>(field)]->setFocus(Qt::OtherFocusReason);
+    // ---- end daily time windows
 }
 
 bool MainWindow::renderForm() {
@@ -998,8 +1163,57 @@ bool MainWindow::renderForm() {
     for (size_t i = 0; i < u.paramOM.size(); ++i)
         renderLineEdit(u.paramOM[i], presenter_.params().getOM(static_cast<int>(i)));
 
+    // ---- daily time windows
+    u.lblHorloge->setText(f.lblHorloge);
+    for (size_t w = 0; w < u.tabS3.size(); ++w) {
+        u.tabS3[w]->setBackground(toQColor(f.tabS3Colour[w]));
+        u.frmPeriode[w]->setVisible(static_cast<int>(w) == f.currentTimeWindow);
+        u.chkDecl[w]->setChecked(f.chkDecl[w]);
+    }
+    for (size_t i = 0; i < u.timeFields.size(); ++i)
+        renderLineEdit(u.timeFields[i], f.timeFields[i]);
+    const auto validField = [](int i) { return i >= 0 && i < MainForm::kTimeFields; };
+    if (u.appliedSelectTimeFieldSeq != f.selectTimeFieldSeq) {
+        u.appliedSelectTimeFieldSeq = f.selectTimeFieldSeq;
+        if (validField(f.selectTimeField)) {
+            QLineEdit* edit = u.timeFields[static_cast<size_t>(f.selectTimeField)];
+            edit->selectAll();
+            // A click that gave the focus puts the caret where it landed once
+            // this is done: the whole text is selected again after it.
+            QTimer::singleShot(0, edit, [edit] {
+                if (edit->hasFocus())
+                    edit->selectAll();
+            });
+        }
+    }
+    if (u.appliedFocusTimeFieldSeq != f.focusTimeFieldSeq) {
+        u.appliedFocusTimeFieldSeq = f.focusTimeFieldSeq;
+        if (validField(f.focusTimeField))
+            u.pendingTimeFieldFocus = f.focusTimeField;
+    }
+    // ---- end daily time windows
+
+    // ---- start-up: caption, loading panel, version, several copies
+    setWindowTitle(f.caption);
+    u.lblTitre->setText(f.caption);
+    if (f.frmChargementVisible && u.frmChargement->isHidden())
+        u.frmChargement->raise();
+    u.frmChargement->setVisible(f.frmChargementVisible);
+    u.lblChargeParam->setText(f.lblChargeParam);
+    renderProgress(u.progressBar2, f.progressBar2);
+    u.lblVersion->setText(f.lblVersion);
+    u.chkInstance->setChecked(f.chkInstance);
+    // ---- end start-up
+
     return focusMessage;
 }
+
+// ---- start-up: the loading panel covers the whole window
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ui->frmChargement->setGeometry(rect());
+}
+// ---- end start-up
 
 // ---------------------------------------------------------------- window moves
 
@@ -1087,6 +1301,17 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         return QWidget::eventFilter(watched, event);
     }
 
+    // ---- daily time windows: the time fields' focus changes
+    if (const auto time = std::find(u.timeFields.begin(), u.timeFields.end(), watched);
+        time != u.timeFields.end()) {
+        const int index = static_cast<int>(time - u.timeFields.begin());
+        if (event->type() == QEvent::FocusIn && operatorFocusChange(event))
+            report([p, index] { p->TimeField_GotFocus(index); });
+        else if (event->type() == QEvent::FocusOut && operatorFocusChange(event))
+            report([p, index] { p->TimeField_LostFocus(index); });
+        return QWidget::eventFilter(watched, event);
+    }
+    // ---- end daily time windows
     const auto field = std::find(u.paramOM.begin(), u.paramOM.end(), watched);
     if (field == u.paramOM.end())
         return QWidget::eventFilter(watched, event);

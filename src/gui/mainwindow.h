@@ -27,6 +27,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override; // the loading panel follows
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

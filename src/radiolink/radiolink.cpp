@@ -130,6 +130,19 @@ void RadioLink::heldPortMessage() {
                                       "pas pu être commandé."));
 }
 
+void RadioLink::closePort() {
+    if (s_.serial.isOpen()) {
+        // Dropped by hand first: an adapter whose driver ignores HUPCL would
+        // otherwise keep the transmitter keyed after the program is gone.
+        s_.serial.setRTS(false);
+        s_.serial.setDTR(false);
+        s_.serial.close();
+    }
+    form_.pttLockFerme = false;
+    form_.pttLockToolTip = QStringLiteral("Verrouillé le PTT");
+    setIndicators(kIndicatorOff);
+}
+
 void RadioLink::cableUnplugged() {
     if (recovering_)
         return;

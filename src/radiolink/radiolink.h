@@ -58,6 +58,8 @@ public:
     bool keyForStart();
     void releaseAtEnd();
     void cableUnplugged();
+    // At shut-down: the lines dropped and the port closed.
+    void closePort();
 
     // Transmitter, for file sendings.
     bool keyForSending() override;

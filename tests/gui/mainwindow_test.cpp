@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QStackedWidget>
@@ -720,6 +721,7 @@ TEST_F(MainWindowTest, DraggingTheBackgroundMovesTheWindow) {
 }
 
 TEST_F(MainWindowTest, CloseButtonClosesTheWindow) {
+    presenter.start(); // the caption is set by start-up
     ASSERT_TRUE(window.isVisible());
     EXPECT_EQ(window.windowTitle(), "Ondrix v0.1");
     EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
@@ -1210,5 +1212,97 @@ TEST_F(MainWindowTest, OperatorPageShowsTheDetailsAndSpellsTheQth) {
     name.clearFocus();
     EXPECT_TRUE(presenter.form().raccourcisActifs);
 }
+
+// ---- daily time windows
+
+TEST_F(MainWindowTest, TimeFieldsFollowTheirRulesAndHandTheFocusOn) {
+    click("TabS22");
+    QApplication::setActiveWindow(&window);
+    for (const char* part : {"H", "M", "S"})
+        for (const char* time : {"Deb", "Fin"})
+            for (const char* w : {"1", "2", "3"}) {
+                const std::string name = std::string("TextTimeOut") + part + time + w;
+                auto& field = widget<QLineEdit>(name.c_str());
+                EXPECT_EQ(field.maxLength(), 2) << name;
+                EXPECT_EQ(field.text(), "00") << name;
+            }
+
+    auto& hour = widget<QLineEdit>("TextTimeOutHDeb1");
+    auto& minute = widget<QLineEdit>("TextTimeOutMDeb1");
+    click("TextTimeOutHDeb1");
+    ASSERT_TRUE(hour.hasFocus());
+    QCoreApplication::processEvents(); // the whole text is selected once the click is over
+    EXPECT_EQ(hour.selectedText(), "00");
+    EXPECT_FALSE(presenter.form().raccourcisActifs);
+
+    QTest::keyClicks(&hour, QStringLiteral("30"));
+    EXPECT_EQ(hour.text(), "23");
+    EXPECT_TRUE(minute.hasFocus());
+    EXPECT_EQ(minute.selectedText(), "00");
+    EXPECT_FALSE(presenter.form().raccourcisActifs);
+
+    QTest::keyClicks(&minute, QStringLiteral("5"));
+    EXPECT_EQ(minute.text(), "5");
+    EXPECT_TRUE(minute.hasFocus());
+    click("TxtInterval");
+    EXPECT_EQ(minute.text(), "05");
+    EXPECT_EQ(presenter.form().timeFields[1], "05");
+    EXPECT_TRUE(presenter.form().raccourcisActifs);
+
+    auto& second = widget<QLineEdit>("TextTimeOutSFin1");
+    click("TextTimeOutSFin1");
+    QCoreApplication::processEvents();
+    QTest::keyClicks(&second, QStringLiteral("7"));
+    EXPECT_EQ(second.text(), "59");
+    EXPECT_TRUE(second.hasFocus());
+}
+
+TEST_F(MainWindowTest, PeriodTabsShowOneWindowAtATime) {
+    click("TabS22");
+    EXPECT_TRUE(shown("LblHorloge"));
+    EXPECT_TRUE(shown("FrmPeriode1"));
+    EXPECT_EQ(widget<QCheckBox>("ChkDecl1").text(), "Déclenchement entre");
+    for (const char* tab : {"TabS32", "TabS33", "TabS31"}) {
+        SCOPED_TRACE(tab);
+        click(tab);
+        const char w = tab[5];
+        for (const char other : {'1', '2', '3'}) {
+            const std::string frame = std::string("FrmPeriode") + other;
+            const std::string otherTab = std::string("TabS3") + other;
+            const std::string field = std::string("TextTimeOutHDeb") + other;
+            EXPECT_EQ(shown(frame.c_str()), other == w) << frame;
+            EXPECT_EQ(shown(field.c_str()), other == w) << field;
+            EXPECT_EQ(background(otherTab.c_str()), other == w ? kSelected : kUnselected)
+                << otherTab;
+        }
+    }
+    click("TabS32");
+    click("ChkDecl2");
+    EXPECT_EQ(presenter.form().chkDecl, (std::array<bool, 3>{false, true, false}));
+}
+
+TEST_F(MainWindowTest, ClockAndWindowsShowTheForm) {
+    MainForm& f = presenter.form();
+    f.lblHorloge = QStringLiteral("08:15:42");
+    f.chkDecl = {false, false, true};
+    f.timeFields[17] = QStringLiteral("30");
+    f.currentTimeWindow = 2;
+    QSignalSpy changes(&presenter, &MainPresenter::changed);
+    window.render();
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(text("LblHorloge"), "08:15:42");
+    EXPECT_TRUE(widget<QCheckBox>("ChkDecl3").isChecked());
+    EXPECT_FALSE(widget<QCheckBox>("ChkDecl1").isChecked());
+    EXPECT_EQ(widget<QLineEdit>("TextTimeOutSFin3").text(), "30");
+
+    // The one-second tick shows the time of day.
+    presenter.TimerTime_Timer();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"))
+                    .match(text("LblHorloge"))
+                    .hasMatch())
+        << text("LblHorloge").toStdString();
+}
+
+// ---- end daily time windows
 
 } // namespace

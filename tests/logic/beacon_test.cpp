@@ -16,7 +16,8 @@ protected:
     FakeSpeaker speaker;
     FakeRecorder recorder;
     FakePriority priority;
-    MainPresenter p{MainPresenter::Services{player, dialogs, speaker, recorder, priority}};
+    MainPresenter p{MainPresenter::Services{player, dialogs, speaker, recorder, priority, nullptr,
+                                            nullptr, &clock}};
     const MainForm& f = p.form();
     qint64 t0 = clock.now().toMSecsSinceEpoch();
 
@@ -344,6 +345,9 @@ TEST_F(BeaconTest, StartNeedsAPttLineWhenKeyingBySerial) {
 
 TEST_F(BeaconTest, StartAndStopTheFileCycle) {
     choose("/a.wav", 2.0);
+    // Window 1 open now (14:05), windows 2 and 3 enabled but closed.
+    p.form().timeFields[0] = "14";
+    p.form().timeFields[3] = "15";
     p.form().chkDecl = {true, true, true};
     p.BTPlay_Click();
     EXPECT_EQ(f.btPlay, PlayImage::Stop);
@@ -365,8 +369,37 @@ TEST_F(BeaconTest, StartAndStopTheFileCycle) {
                 f.frame3Enabled);
     EXPECT_EQ(f.shapeCache.left, 0);
     EXPECT_EQ(f.shapeCache.width, 9375);
-    // The operator's stop unchecks window 1 only.
+    // The operator's stop unchecks the open window only.
     EXPECT_EQ(f.chkDecl, (std::array<bool, 3>{false, true, true}));
+}
+
+TEST_F(BeaconTest, OperatorStopUnchecksEveryOpenEnabledWindow) {
+    struct Case {
+        std::array<bool, 3> enabled, open, after;
+    };
+    const Case cases[] = {
+        {{true, true, true}, {true, false, true}, {false, true, false}},
+        {{true, false, true}, {false, true, false}, {true, false, true}},
+        {{false, true, false}, {true, true, true}, {false, false, false}},
+    };
+    choose("/a.wav", 2.0);
+    for (const Case& c : cases) {
+        // An open window runs from 14:00 to 15:00 around the clock's 14:05.
+        for (size_t w = 0; w < 3; ++w) {
+            p.form().timeFields[w * 6] = c.open[w] ? "14" : "20";
+            p.form().timeFields[w * 6 + 3] = c.open[w] ? "15" : "21";
+        }
+        p.form().chkDecl = c.enabled;
+        p.BTPlay_Click();
+        ASSERT_EQ(f.btPlay, PlayImage::Stop);
+        p.BTPlay_Click();
+        EXPECT_EQ(f.chkDecl, c.after);
+        // Only a stop does it.
+        p.form().chkDecl = c.enabled;
+        p.BTPlay_Click();
+        EXPECT_EQ(f.chkDecl, c.enabled);
+        p.BTPlay_Click();
+    }
 }
 
 TEST_F(BeaconTest, EmptyChoiceDisablesStarting) {

@@ -1,6 +1,9 @@
 #include "app/mainpresenter.h"
 #include "support/fakes.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 using namespace ondrix;
@@ -26,9 +29,20 @@ protected:
                                             &sleeper, &clock, &program}};
     const MainForm& f = p.form();
 
+    QTemporaryDir dir;
+
     SpeechTest() {
         serial.present = {1};
         p.PortComList_Change("1");
+        saved("");
+        p.setAppDir(dir.path());
+    }
+    // The settings file the program starts from: `more` lines of section
+    // "Params".
+    void saved(const QString& more) {
+        QFile file(dir.filePath("parametres.ini"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(("[Params]\n" + more).toUtf8());
     }
     void speechMode(const QString& text) {
         p.start();
@@ -172,7 +186,7 @@ TEST_F(SpeechTest, MessageBoxEditing) {
 }
 
 TEST_F(SpeechTest, VoiceCatalogue) {
-    p.params().set(26, "1");
+    saved("Param26=1\n");
     p.start();
     EXPECT_EQ(f.listVoix.items,
               QStringList({"French\t\tHomme\tFrançais", "French (f2)\tFemme\tFrançais"}));
@@ -195,7 +209,8 @@ TEST_F(SpeechTest, VoiceCatalogue) {
     EXPECT_EQ(f.lblNomVoix, "Erreur !");
     p.ListVoix_Click(0);
     EXPECT_EQ(f.btPlay, PlayImage::Play);
-    speechMode("Bonjour");
+    p.TabS12_Click();
+    p.TxtSynthese_Change("Bonjour");
     p.BTPlay_Click();
     p.ListVoix_Click(1);
     EXPECT_EQ(f.btPlay, PlayImage::Stop);
@@ -208,7 +223,7 @@ TEST_F(SpeechTest, VoiceCatalogue) {
 }
 
 TEST_F(SpeechTest, SavedVoiceBeyondTheListSelectsNothing) {
-    p.params().set(26, "7");
+    saved("Param26=7\n");
     p.start();
     EXPECT_EQ(engine.selected, -1);
     EXPECT_EQ(f.listVoix.index, -1);

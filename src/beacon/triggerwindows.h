@@ -1,0 +1,60 @@
+#pragma once
+
+#include "beacon/beacon.h"
+#include "core/clock.h"
+#include "core/mainform.h"
+#include "core/services.h"
+
+#include <QString>
+#include <QTime>
+
+namespace ondrix {
+
+// The three daily time windows that start and stop the beacon by the clock,
+// the clock label, and the input rules of the eighteen time fields. Acts on
+// the window's facts and on the beacon's entry points.
+class TriggerWindows {
+public:
+    TriggerWindows(MainForm& form, Beacon& beacon, Speaker& speaker, const Clock& clock);
+
+    // The one-second tick: the clock shown, then the beacon started or
+    // stopped by the windows.
+    void TimerTime_Timer();
+    // Check boxes ChkDecl1..ChkDecl3 as 0..2.
+    void ChkDecl_Click(int window, bool checked);
+    // Period tabs TabS31..TabS33 as 0..2.
+    void TabS3_Click(int window);
+    // Time fields by their index in MainForm::timeFields.
+    void TimeField_Change(int field, const QString& text);
+    void TimeField_GotFocus(int field);
+    void TimeField_LostFocus(int field);
+
+    // The operator stopped the running cycle: every enabled window open now is
+    // unchecked, so the stop is not undone at the next tick.
+    void operatorStopped();
+
+    // Whether enabled or not, window 0..2 is open at this time of day.
+    bool isOpen(int window, QTime now) const;
+
+    // Index in MainForm::timeFields of one field: window 0..2, `end` false for
+    // the start time, part 0 hour, 1 minute, 2 second.
+    static constexpr int fieldIndex(int window, bool end, int part) {
+        return window * 6 + (end ? 3 : 0) + part;
+    }
+    enum class FieldKind { Hour, Minute, Second };
+    static FieldKind kindOf(int field);
+
+private:
+    static bool validField(int field) { return field >= 0 && field < MainForm::kTimeFields; }
+    // Seconds since midnight of the start (end false) or end of a window.
+    int secondsOfDay(int window, bool end) const;
+    void startCycle();
+    void moveFocusTo(int field);
+
+    MainForm& form_;
+    Beacon& beacon_;
+    Speaker& speaker_;
+    const Clock& clock_;
+};
+
+} // namespace ondrix

@@ -1,0 +1,427 @@
+// The settings file through the whole start-up and shut-down: what a missing,
+// full, odd or corrupt file gives, the order settings are applied in, and what
+// is written back.
+
+#include "app/mainpresenter.h"
+#include "support/fakes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace ondrix;
+using namespace ondrix::test;
+
+namespace {
+
+// Records each fixed wait with the loading caption and progress shown then.
+class PanelSleeper : public Sleeper {
+public:
+    const MainForm* form = nullptr;
+    struct Wait {
+        QString caption;
+        float progress;
+        int ms;
+        bool operator==(const Wait&) const = default;
+    };
+    std::vector<Wait> waits;
+    void sleepMs(int ms) override {
+        waits.push_back({form->lblChargeParam, form->progressBar2.value, ms});
+    }
+};
+
+// One run of the program on the application directory `dir`, with fakes.
+struct Program {
+    FakeClock clock;
+    FakePlayer player{&clock};
+    FakeDialogs dialogs;
+    FakeSpeaker engine;
+    FakeRecorder recorder;
+    FakePriority priority;
+    FakeSerial serial;
+    PanelSleeper sleeper;
+    MainPresenter p{MainPresenter::Services{player, dialogs, engine, recorder, priority, &serial,
+                                            &sleeper, &clock, nullptr}};
+    const MainForm& f = p.form();
+    QStringList reactions;
+
+    explicit Program(const QString& dir) {
+        sleeper.form = &p.form();
+        player.files = {{"/audio/a.wav", 3.0}, {"/audio/b.wav", 8.0}};
+        engine.voices = {{"Anna", 1, 0x40C}, {"Paul", 2, 0x40C}};
+        serial.present = {1, 2, 3};
+        p.settings().onReaction = [this](const QString& c) { reactions << c; };
+        p.setAppDir(dir);
+    }
+};
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// The keys of the file in the order they are written, section by section.
+QStringList keysInOrder(const QByteArray& bytes) {
+    QStringList keys;
+    for (const QString& line : QString::fromUtf8(bytes).split(QRegularExpression("\r?\n"))) {
+        if (line.startsWith('['))
+            keys << line;
+        else if (line.contains('='))
+            keys << line.section('=', 0, 0);
+    }
+    return keys;
+}
+
+QByteArray paramsFile(const std::vector<std::pair<int, QString>>& values,
+                      const QString& extra = QString()) {
+    QString s = "[Params]\r\n";
+    for (const auto& [i, v] : values)
+        s += QString("Param%1=%2\r\n").arg(i).arg(v);
+    return (s + extra).toUtf8();
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path() const { return dir.filePath("parametres.ini"); }
+};
+
+} // namespace
+
+TEST_F(SettingsTest, NoFileStartsOnDefaultsAndTheFirstSaveWritesEveryKeyInOrder) {
+    Program r(dir.path());
+    r.p.start();
+    EXPECT_EQ(r.f.comboPrioriteIndex, 2);
+    EXPECT_EQ(MainForm::kPriorites.value(r.f.comboPrioriteIndex), "Priorité Normale");
+    EXPECT_EQ(r.p.params().get(42), "32");
+    EXPECT_EQ(r.f.comboModeCOMPTT.index, 0);
+    EXPECT_EQ(r.f.comboModeCOMCOR.index, 0);
+    EXPECT_FALSE(r.f.comboModeCOMCOR.enabled);
+    EXPECT_EQ(r.f.tabS11Colour, kTabSelected);
+    EXPECT_TRUE(r.f.optPortCom);
+    EXPECT_EQ(r.reactions.join(",").toStdString(), "");
+    EXPECT_EQ(r.f.txtTpsMax, "1800");
+    EXPECT_EQ(r.f.txtInterval, "1000");
+    EXPECT_EQ(r.f.timer1.interval, 1000);
+    EXPECT_EQ(r.f.timer2.interval, 1000);
+    EXPECT_TRUE(r.serial.log.isEmpty()) << "no keying mode saved: no port opened nor searched";
+    EXPECT_TRUE(r.priority.set_.empty());
+    EXPECT_TRUE(r.dialogs.messages.empty());
+    EXPECT_FALSE(r.f.frmChargementVisible);
+    EXPECT_FALSE(QFile::exists(path())) << "reading never creates the file";
+
+    r.p.Form_Unload();
+    QStringList expected{"[Params]"};
+    for (int i = 0; i < Params::kCount; ++i)
+        expected << QString("Param%1").arg(i);
+    expected << "[Informations OM]";
+    for (int i = 0; i < Params::kOmCount; ++i)
+        expected << QString("ParamOM%1").arg(i);
+    EXPECT_EQ(keysInOrder(readAll(path())), expected);
+}
+
+TEST_F(SettingsTest, EverySettingSurvivesSaveAndRestart) {
+    {
+        Program r(dir.path());
+        r.p.start();
+        // Nine files opened: the oldest drops out of the eight remembered.
+        for (int i = 0; i < 9; ++i) {
+            const QString name = QString("/audio/f%1.wav").arg(i);
+            r.player.files[name] = 2.0;
+            r.dialogs.openResults << name;
+            r.p.CMDOuvrir_Click();
+        }
+        r.p.SliderVolWMP_Change(-1200);
+        r.p.CHKMute_Click(true);
+        r.p.ComboModeCOMPTT_Change(1);
+        r.p.ChkCOR_Click(true);
+        r.p.ComboModeCOMCOR_Change(2);
+        r.p.PortComList_Change("3");
+        r.p.TxtTpsMax_Change("900");
+        r.p.TxtInterval_Change("500");
+        r.p.ChkInstance_Click(true);
+        r.p.form().pictureCouleurAttente = 0x123456;
+        r.p.form().pictureCouleurLecture = 0x654321;
+        r.p.ChkDecl_Click(1, true);
+        const QStringList times{"08", "15", "30", "09", "45", "00"};
+        for (int i = 0; i < 6; ++i)
+            r.p.TimeField_Change(6 + i, times[i]);
+        r.p.TabS12_Click();
+        r.p.TxtSynthese_Change("Ici [Indicatif OM/YL], il est [Heure:Minute]");
+        r.p.SliderLireTemps_Change(120);
+        r.p.SliderVoixSpeed_Change(180);
+        r.p.ComboPriorite_Change(3);
+        r.p.ListVoix_Click(1);
+        r.p.OperatorField_Change(0, "Jean");
+        r.p.OperatorField_Change(1, "F4ABC");
+        r.p.OptVOX_Click();
+        r.p.Form_Unload();
+    }
+    Program r(dir.path());
+    r.p.start();
+    const MainForm& f = r.f;
+    EXPECT_EQ(f.comboFichierRecent.items.size(), 8);
+    EXPECT_EQ(f.comboFichierRecent.items.first(), "/audio/f8.wav");
+    EXPECT_EQ(f.comboFichierRecent.items.last(), "/audio/f1.wav");
+    EXPECT_EQ(f.comboFichierRecent.text, "/audio/f8.wav");
+    EXPECT_EQ(f.sliderVolWMP.value, -1200);
+    EXPECT_TRUE(f.chkMute);
+    EXPECT_EQ(f.comboModeCOMPTT.text, "DTR");
+    EXPECT_TRUE(f.chkCOR);
+    EXPECT_EQ(f.comboModeCOMCOR.text, "DCD");
+    EXPECT_TRUE(f.comboModeCOMCOR.enabled);
+    EXPECT_EQ(f.txtTpsMax, "900");
+    EXPECT_EQ(f.sliderLireTemps.max, 900);
+    EXPECT_EQ(f.txtInterval, "500");
+    EXPECT_EQ(f.timer1.interval, 500);
+    EXPECT_EQ(f.timer2.interval, 500);
+    EXPECT_TRUE(f.chkInstance);
+    EXPECT_EQ(f.shapeTotal.backColour, 0x123456u);
+    EXPECT_EQ(f.shapeWAV.backColour, 0x654321u);
+    EXPECT_EQ(f.chkDecl, (std::array<bool, 3>{false, true, false}));
+    EXPECT_EQ(f.timeFields[6], "08");
+    EXPECT_EQ(f.timeFields[10], "45");
+    EXPECT_EQ(f.tabS12Colour, kTabSelected);
+    EXPECT_TRUE(f.frmSyntheseVisible);
+    EXPECT_EQ(f.txtSynthese, "Ici [Indicatif OM/YL], il est [Heure:Minute]");
+    EXPECT_EQ(f.sliderLireTemps.value, 120);
+    EXPECT_EQ(f.sliderVoixSpeed.value, 180);
+    EXPECT_EQ(f.comboPrioriteIndex, 3);
+    EXPECT_EQ(r.priority.set_, std::vector<int>{3});
+    EXPECT_EQ(f.listVoix.index, 1);
+    EXPECT_EQ(r.p.params().getOM(0), "Jean");
+    EXPECT_EQ(r.p.params().getOM(1), "F4ABC");
+    EXPECT_TRUE(f.optVox);
+    EXPECT_EQ(r.p.params().get(44), "3");
+    EXPECT_TRUE(r.serial.log.isEmpty()) << "VOX: the port stays closed";
+}
+
+TEST_F(SettingsTest, SettingsApplyInTheirFixedOrderWithCaptionsProgressAndPauses) {
+    writeFile(path(), paramsFile({{0, "/audio/b.wav"},
+                                  {8, "DTR"},
+                                  {9, "-500"},
+                                  {10, "Mute"},
+                                  {11, "600"},
+                                  {12, "255"},
+                                  {15, "400"},
+                                  {16, "1"},
+                                  {25, "2"},
+                                  {27, "Bonjour"},
+                                  {28, "60"},
+                                  {30, "120"},
+                                  {33, "3"},
+                                  {34, "VOX ON"},
+                                  {35, "REC ON"},
+                                  {40, "RI"},
+                                  {41, "COR ON"},
+                                  {48, "07"}}));
+    Program r(dir.path());
+    r.p.start();
+    EXPECT_EQ(r.reactions.join(",").toStdString(),
+              "ComboFichierRecent,ComboModeCOMPTT,ComboModeCOMCOR,SliderVolWMP,CHKMute,OptVOX,"
+              "chkRec,ChkCOR,TxtTpsMax,TxtInterval,ChkDecl,TextTimeOut,TabS12,TxtSynthese,"
+              "SliderLireTemps,SliderVoixSpeed,ComboPriorite");
+    // Recording between sendings raises the priority; the saved priority,
+    // applied later, has the last word.
+    EXPECT_EQ(r.priority.set_, (std::vector<int>{0, 3}));
+    using W = PanelSleeper::Wait;
+    EXPECT_EQ(r.sleeper.waits, (std::vector<W>{{"Lecture des paramètres...", 32, 100},
+                                               {"Application des paramètres...", 47, 100},
+                                               {"Application du style...", 62, 100},
+                                               {"Réglage de la synthèse vocale...", 82, 100},
+                                               {"Recherche des cartes son...", 82, 150},
+                                               {"Recherche des cartes son...", 82, 150},
+                                               {"Sélection des cartes son...\nEntrée", 100, 100}}));
+    EXPECT_EQ(r.f.lblChargeParam, "Lancement...");
+    EXPECT_FALSE(r.f.frmChargementVisible);
+}
+
+TEST_F(SettingsTest, OddValuesFallBackSafely) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int, QString>> values;
+        std::function<void(const Program&)> check;
+    };
+    const std::vector<Case> cases{
+        {"priority out of range: nothing selected, nothing set, value kept",
+         {{33, "7"}},
+         [](const Program& r) {
+             EXPECT_EQ(r.f.comboPrioriteIndex, 2);
+             EXPECT_TRUE(r.priority.set_.empty());
+             EXPECT_EQ(r.p.params().get(33), "7");
+         }},
+        {"mode not a number keeps the file tab",
+         {{25, "abc"}},
+         [](const Program& r) { EXPECT_EQ(r.f.tabS11Colour, kTabSelected); }},
+        {"mode other than 1 selects speech",
+         {{25, "3"}},
+         [](const Program& r) { EXPECT_EQ(r.f.tabS12Colour, kTabSelected); }},
+        {"volume outside the slider is skipped",
+         {{9, "80"}},
+         [](const Program& r) { EXPECT_EQ(r.f.sliderVolWMP.value, 0); }},
+        {"tick not a number: the field's own rule, and the timers follow it",
+         {{15, "vite"}},
+         [](const Program& r) {
+             EXPECT_EQ(r.f.txtInterval, "250");
+             EXPECT_EQ(r.f.timer1.interval, 250);
+             EXPECT_EQ(r.f.timer2.interval, 250);
+         }},
+        {"empty longest period: field by its own rule",
+         {{11, ""}},
+         [](const Program& r) { EXPECT_EQ(r.f.txtTpsMax, "1800"); }},
+        {"tick of zero does not spin",
+         {{15, "0"}},
+         [](const Program& r) { EXPECT_EQ(r.f.timer1.interval, 10); }},
+        {"unknown PTT line: first entry",
+         {{8, "XYZ"}},
+         [](const Program& r) { EXPECT_EQ(r.f.comboModeCOMPTT.text, "RTS"); }},
+        {"colour not a number keeps the form's",
+         {{12, "vert"}},
+         [](const Program& r) { EXPECT_EQ(r.f.shapeTotal.backColour, 0x00C400u); }},
+        {"voice beyond the installed ones selects none",
+         {{26, "9"}, {25, "2"}},
+         [](const Program& r) { EXPECT_EQ(r.f.listVoix.index, -1); }},
+        {"older files' serial keying opens the saved port",
+         {{34, "VOX OFF"}, {44, "2"}},
+         [](const Program& r) {
+             EXPECT_TRUE(r.f.optPortCom);
+             EXPECT_EQ(r.serial.number, 2);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir d;
+        writeFile(d.filePath("parametres.ini"), paramsFile(c.values));
+        Program r(d.path());
+        r.p.start();
+        c.check(r);
+    }
+}
+
+TEST_F(SettingsTest, SerialPortAtStartUpFollowsTheKeyingMode) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int, QString>> values;
+        bool searched;
+        int port;
+    };
+    const std::vector<Case> cases{
+        {"serial keying with a saved port", {{34, "COM"}, {44, "2"}}, false, 2},
+        {"serial keying with none saved: the search runs", {{34, "COM"}}, true, 1},
+        {"VOX: nothing touched", {{34, "VOX ON"}, {44, "2"}}, false, 0},
+        {"no keying mode: nothing touched", {{44, "2"}}, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir d;
+        writeFile(d.filePath("parametres.ini"), paramsFile(c.values));
+        Program r(d.path());
+        r.p.start();
+        EXPECT_EQ(r.serial.log.contains("open 1"), c.searched);
+        if (c.searched) {
+            EXPECT_EQ(r.f.portComList.items, QStringList({"1", "2", "3"}));
+        } else {
+            EXPECT_FALSE(r.serial.opened);
+        }
+        EXPECT_EQ(r.p.radio().chosenPort(), c.port);
+    }
+}
+
+TEST_F(SettingsTest, AccentsOfAWindowsFileAreRead) {
+    writeFile(path(), "[Params]\r\nParam27=Priorit\xe9 \xe0 la balise\r\n"
+                      "[Informations OM]\r\nParamOM0=J\xe9r\xf4me\r\nParamOM2=Rom\xe9o\r\n");
+    Program r(dir.path());
+    r.p.start();
+    EXPECT_EQ(r.f.txtSynthese, "Priorité à la balise");
+    EXPECT_EQ(r.p.params().getOM(0), "Jérôme");
+    EXPECT_EQ(r.p.params().getOM(2), "Roméo");
+    r.p.Form_Unload();
+    Program again(dir.path());
+    again.p.start();
+    EXPECT_EQ(again.p.params().getOM(2), "Roméo");
+}
+
+TEST_F(SettingsTest, ACorruptFileIsKeptAsideAndTheProgramStartsOnDefaults) {
+    QByteArray junk("\x7f"
+                    "ELF\x02\x01\x01\0\0\0garbage",
+                    18);
+    writeFile(path(), junk);
+    Program r(dir.path());
+    r.p.start();
+    ASSERT_EQ(r.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(r.dialogs.messages[0].text.contains("illisible"));
+    EXPECT_TRUE(r.dialogs.messages[0].text.contains("parametres.ini.bad"));
+    EXPECT_EQ(readAll(path() + ".bad"), junk);
+    EXPECT_EQ(r.f.comboPrioriteIndex, 2);
+    r.p.Form_Unload();
+    EXPECT_EQ(keysInOrder(readAll(path())).size(), 2 + 66 + 5);
+    EXPECT_EQ(readAll(path() + ".bad"), junk) << "the kept file is never overwritten";
+}
+
+TEST_F(SettingsTest, AutosaveComesEvery601TicksCountedFromTheLastSave) {
+    Program r(dir.path());
+    r.p.start();
+    for (int i = 0; i < 600; ++i)
+        r.p.TimerParam_Timer();
+    EXPECT_FALSE(QFile::exists(path()));
+    r.p.TimerParam_Timer();
+    EXPECT_TRUE(QFile::exists(path()));
+    QFile::remove(path());
+    for (int i = 0; i < 300; ++i)
+        r.p.TimerParam_Timer();
+    r.p.Sauver_Click(); // a save by hand restarts the count
+    QFile::remove(path());
+    for (int i = 0; i < 600; ++i)
+        r.p.TimerParam_Timer();
+    EXPECT_FALSE(QFile::exists(path()));
+    r.p.TimerParam_Timer();
+    EXPECT_TRUE(QFile::exists(path()));
+}
+
+TEST_F(SettingsTest, ShutDownReleasesTheTransmitterWritesAndClosesOnce) {
+    writeFile(path(), paramsFile({{34, "COM"}, {44, "1"}}));
+    Program r(dir.path());
+    r.p.start();
+    r.p.PTTLock_Click(); // held keyed by the lock
+    ASSERT_TRUE(r.serial.rts);
+    const QByteArray before = readAll(path());
+    std::vector<QString> order;
+    r.p.beforeUnload = [&] { order.push_back(readAll(path()) == before ? "asked" : "late"); };
+    r.p.Form_Unload();
+    EXPECT_FALSE(r.serial.rts || r.serial.dtr || r.serial.opened);
+    EXPECT_EQ(r.serial.log.last(), "close");
+    EXPECT_EQ(order, std::vector<QString>{"asked"});
+    EXPECT_EQ(r.f.lblChargeParam, "Fermeture...");
+    EXPECT_EQ(r.f.progressBar2.value, 100.0f);
+    EXPECT_TRUE(r.f.frmChargementVisible);
+    EXPECT_FALSE(r.f.timerTime.enabled || r.f.timerParam.enabled);
+    EXPECT_FALSE(r.f.pttLockFerme);
+    const QByteArray written = readAll(path());
+    EXPECT_TRUE(written.contains("Param44=1"));
+    const int logSize = static_cast<int>(r.serial.log.size());
+    r.p.Form_Unload();
+    EXPECT_EQ(r.serial.log.size(), logSize);
+    EXPECT_EQ(order.size(), 1u);
+}
+
+TEST_F(SettingsTest, AFailedWriteAtShutDownIsKnown) {
+    Program ok(dir.path());
+    ok.p.start();
+    ok.p.Form_Unload();
+    EXPECT_TRUE(ok.p.savedAtUnload());
+    Program lost(dir.filePath("gone/away"));
+    lost.p.start();
+    lost.p.Form_Unload();
+    EXPECT_FALSE(lost.p.savedAtUnload());
+}
