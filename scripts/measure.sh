@@ -2,7 +2,10 @@
 # Figures for the performance targets, measured on the real program:
 #   start-up to window shown (median of 5), resident memory after start,
 #   and, from the end-to-end run, idle CPU between sendings and the
-#   start-to-start error of the file cycle.
+#   start-to-start error of the file cycle; with the benchmarks built
+#   (-DONDRIX_BENCH=ON), start-up to the window loaded on a full settings
+#   file (pauses apart) and the window-less beacon's launch to its first
+#   sending heard (medians of 5).
 # Usage: scripts/measure.sh [BUILD_DIR]   (needs the test rig's env sourced,
 # or starts its own)
 set -euo pipefail
@@ -48,6 +51,11 @@ sorted=$(printf '%s\n' "${times[@]}" | sort -n | tr '\n' ' ')
 median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n 3p)
 echo "start-up to window shown (ms): $sorted-> median $median"
 echo "resident memory 2 s after start: $((rss / 1024)) MB ($rss kB)"
+for prog in window_startup headless_onset; do
+    if [ -x "$build/bench/$prog" ]; then
+        "$build/bench/$prog" | tail -n 1
+    fi
+done
 
 e2e=$build/tests/e2e/e2e_tests
 if [ -x "$e2e" ]; then

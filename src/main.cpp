@@ -1,35 +1,139 @@
 #include "app/appdir.h"
+#include "app/instance.h"
 #include "gui/application.h"
+#include "gui/qtdialogs.h"
+#include "headless/headless.h"
+#include "platform/signalwatcher.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QStandardPaths>
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
+namespace {
+
+// Leaves without static destructors: libpulse has been seen to assert
+// (io_events_please_scan) while Qt's audio globals are torn down at exit, and
+// by then the shut-down sequence has already run. The lock on the
+// application directory is given back first.
+[[noreturn]] void endProcess(int status, std::optional<ondrix::SingleInstance>& guard) {
+    guard.reset();
+#if defined(__SANITIZE_ADDRESS__)
+    // What a normal exit would have checked.
+    __lsan_do_leak_check();
+#endif
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(status);
+}
+
+// ONDRIX_TRACE_STARTUP=1: how long start-up took, on the error stream.
+void traceStartUp(const QElapsedTimer& sinceLaunch, const ondrix::Station& station) {
+    if (qEnvironmentVariableIntValue("ONDRIX_TRACE_STARTUP") != 1)
+        return;
+    std::fprintf(stderr, "start-up: total %lld ms, pauses %lld ms\n",
+                 static_cast<long long>(sinceLaunch.elapsed()),
+                 static_cast<long long>(station.pausedMs()));
+    std::fflush(stderr);
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Ondrix"));
-    QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION_TEXT));
+    QElapsedTimer sinceLaunch;
+    sinceLaunch.start();
 
-    const ondrix::CommandLine cl = ondrix::parseCommandLine(QApplication::arguments());
+    // Read before the application object, which depends on it: without a
+    // window no display is needed.
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const ondrix::CommandLine cl = ondrix::parseCommandLine(args);
     if (!cl.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(cl.error));
         return 2;
     }
-    if (cl.headless) {
-        std::fprintf(stderr, "Le mode sans fenêtre (--headless) n'est pas encore disponible.\n");
-        return 2;
-    }
+
+    std::unique_ptr<QCoreApplication> qapp;
+    if (cl.headless)
+        qapp = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        qapp = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Ondrix"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION_TEXT));
+
     QString error;
     const QString dir = ondrix::resolveAppDir(
-        cl.dir, QApplication::applicationDirPath(),
+        cl.dir, QCoreApplication::applicationDirPath(),
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation), &error);
     if (dir.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
 
-    ondrix::Application app(ondrix::AppOptions{dir, nullptr});
-    app.window().show();
-    return QApplication::exec();
+    // Before anything is built: a copy that may not run writes nothing and
+    // never touches the serial port.
+    std::optional<ondrix::SingleInstance> guard;
+    guard.emplace(dir);
+    if (!guard->mayRun()) {
+        if (cl.headless)
+            std::fprintf(stderr, "%s\n", qPrintable(ondrix::SingleInstance::kMsgDejaLance));
+        else
+            ondrix::QtDialogs().message(ondrix::SingleInstance::kMsgDejaLance,
+                                        ondrix::MsgButtons::Ok, QString());
+        endProcess(1, guard);
+    }
+
+    // Ctrl+C, a service manager's stop, a closed terminal: the shut-down
+    // sequence, then the end.
+    ondrix::SignalWatcher watcher({SIGINT, SIGTERM, SIGHUP});
+
+    if (cl.headless) {
+        // A log reader that went away must not take the beacon with it.
+        std::signal(SIGPIPE, SIG_IGN);
+        ondrix::HeadlessBeacon beacon(dir);
+        QObject::connect(&watcher, &ondrix::SignalWatcher::received, &beacon, [&beacon](int signo) {
+            beacon.stop(QString::fromLatin1(ondrix::SignalWatcher::name(signo)));
+        });
+        QObject::connect(&beacon.station(), &ondrix::Station::stopped, &beacon,
+                         [] { QCoreApplication::exit(0); });
+        const int status = beacon.start();
+        traceStartUp(sinceLaunch, beacon.station());
+        if (status != 0 || beacon.station().stoppedForGood())
+            endProcess(status, guard);
+        QCoreApplication::exec();
+        beacon.stop(QString());
+        endProcess(0, guard);
+    }
+
+    // A signal that came during start-up is acted on once it is over.
+    ondrix::Application* running = nullptr;
+    bool signalled = false;
+    QObject::connect(&watcher, &ondrix::SignalWatcher::received, &watcher, [&](int) {
+        if (running)
+            running->station().requestShutDown();
+        else
+            signalled = true;
+    });
+    ondrix::Application app(ondrix::AppOptions{dir, nullptr, true});
+    running = &app;
+    if (signalled)
+        app.station().requestShutDown();
+    app.window().repaint();
+    traceStartUp(sinceLaunch, app.station());
+    // A shut-down asked for during start-up has run already.
+    if (!app.station().stoppedForGood())
+        QApplication::exec();
+    app.station().requestShutDown();
+    endProcess(0, guard);
 }
