@@ -4,7 +4,7 @@
 #include "app/mainpresenter.h"
 #include "gui/mainwindow.h"
 #include "gui/widgets.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -49,7 +49,7 @@ const QColor kUnselected(0x40, 0x40, 0x40);
 const QColor kRed(0xFF, 0x00, 0x00);   // kIndicatorOn
 const QColor kGreen(0x00, 0xFF, 0x00); // kIndicatorOff
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test, protected FakeServices {
 protected:
     MainWindowTest() {
         player.files = {{kFileA, 12.0}, {kFileB, 40.0}};
@@ -144,14 +144,7 @@ protected:
         click("IMGActualiser");
     }
 
-    FakePlayer player;
-    FakeDialogs dialogs;
-    FakeSpeaker speaker;
-    FakeRecorder recorder;
-    FakePriority priority;
-    FakeSerial serial;
-    MainPresenter presenter{
-        MainPresenter::Services{player, dialogs, speaker, recorder, priority, &serial}};
+    MainPresenter presenter{services()};
     MainWindow window{presenter};
 };
 

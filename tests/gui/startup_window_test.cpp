@@ -3,7 +3,7 @@
 
 #include "app/mainpresenter.h"
 #include "gui/mainwindow.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,7 +23,7 @@ using namespace ondrix::test;
 
 namespace {
 
-class StartUpWindowTest : public ::testing::Test {
+class StartUpWindowTest : public ::testing::Test, protected FakeServices {
 protected:
     StartUpWindowTest() {
         presenter.setAppDir(dir.path());
@@ -44,14 +44,7 @@ protected:
     }
 
     QTemporaryDir dir; // no settings file: the defaults
-    FakePlayer player;
-    FakeDialogs dialogs;
-    FakeSpeaker speaker;
-    FakeRecorder recorder;
-    FakePriority priority;
-    FakeSerial serial;
-    MainPresenter presenter{
-        MainPresenter::Services{player, dialogs, speaker, recorder, priority, &serial}};
+    MainPresenter presenter{services()};
     MainWindow window{presenter};
 };
 

@@ -2,7 +2,7 @@
 // the event lines said from the form of a presenter wired to fakes.
 
 #include "headless/headless.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +83,7 @@ TEST(ConsoleDialogs, EveryMessageIsALineAndQuestionsChangeNothing) {
 
 namespace {
 
-class EventReporterTest : public ::testing::Test {
+class EventReporterTest : public ::testing::Test, protected FakeServices {
 protected:
     EventReporterTest() {
         serial.present = {1};
@@ -109,14 +109,7 @@ protected:
         return lines;
     }
 
-    FakeClock clock;
-    FakePlayer player{&clock};
-    FakeDialogs dialogs;
-    FakeSpeaker speaker;
-    FakeRecorder recorder;
-    FakePriority priority;
-    FakeSerial serial;
-    MainPresenter p{MainPresenter::Services{player, dialogs, speaker, recorder, priority, &serial}};
+    MainPresenter p{services()};
     Captured out;
     EventLog log{clock, out.file()};
     EventReporter reporter{p, log};

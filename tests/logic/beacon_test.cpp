@@ -1,5 +1,5 @@
 #include "app/mainpresenter.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
 
@@ -8,16 +8,9 @@ using namespace ondrix::test;
 
 namespace {
 
-class BeaconTest : public ::testing::Test {
+class BeaconTest : public ::testing::Test, protected FakeServices {
 protected:
-    FakeClock clock;
-    FakePlayer player{&clock};
-    FakeDialogs dialogs;
-    FakeSpeaker speaker;
-    FakeRecorder recorder;
-    FakePriority priority;
-    MainPresenter p{MainPresenter::Services{player, dialogs, speaker, recorder, priority, nullptr,
-                                            nullptr, &clock}};
+    MainPresenter p{services()};
     const MainForm& f = p.form();
     qint64 t0 = clock.now().toMSecsSinceEpoch();
 

@@ -1,5 +1,5 @@
 #include "app/mainpresenter.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <QRegularExpression>
 
@@ -10,18 +10,9 @@ using namespace ondrix::test;
 
 namespace {
 
-class RadioLinkTest : public ::testing::Test {
+class RadioLinkTest : public ::testing::Test, protected FakeServices {
 protected:
-    FakeClock clock;
-    FakePlayer player{&clock};
-    FakeDialogs dialogs;
-    FakeSpeaker speaker;
-    FakeRecorder recorder;
-    FakePriority priority;
-    FakeSerial serial;
-    RecordingSleeper sleeper;
-    MainPresenter p{
-        MainPresenter::Services{player, dialogs, speaker, recorder, priority, &serial, &sleeper}};
+    MainPresenter p{services()};
     const MainForm& f = p.form();
     RadioLink& radio = p.radio();
 

@@ -3,7 +3,7 @@
 // is written back.
 
 #include "app/mainpresenter.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,24 +36,16 @@ public:
 };
 
 // One run of the program on the application directory `dir`, with fakes.
-struct Program {
-    FakeClock clock;
-    FakePlayer player{&clock};
-    FakeDialogs dialogs;
-    FakeSpeaker engine;
-    FakeRecorder recorder;
-    FakePriority priority;
-    FakeSerial serial;
-    PanelSleeper sleeper;
-    MainPresenter p{MainPresenter::Services{player, dialogs, engine, recorder, priority, &serial,
-                                            &sleeper, &clock, nullptr}};
+struct Program : FakeServices {
+    PanelSleeper panel;
+    MainPresenter p{services(&panel)};
     const MainForm& f = p.form();
     QStringList reactions;
 
     explicit Program(const QString& dir) {
-        sleeper.form = &p.form();
+        panel.form = &p.form();
         player.files = {{"/audio/a.wav", 3.0}, {"/audio/b.wav", 8.0}};
-        engine.voices = {{"Anna", 1, 0x40C}, {"Paul", 2, 0x40C}};
+        speaker.voices = {{"Anna", 1, 0x40C}, {"Paul", 2, 0x40C}};
         serial.present = {1, 2, 3};
         p.settings().onReaction = [this](const QString& c) { reactions << c; };
         p.setAppDir(dir);
@@ -236,13 +228,13 @@ TEST_F(SettingsTest, SettingsApplyInTheirFixedOrderWithCaptionsProgressAndPauses
     // applied later, has the last word.
     EXPECT_EQ(r.priority.set_, (std::vector<int>{0, 3}));
     using W = PanelSleeper::Wait;
-    EXPECT_EQ(r.sleeper.waits, (std::vector<W>{{"Lecture des paramètres...", 32, 100},
-                                               {"Application des paramètres...", 47, 100},
-                                               {"Application du style...", 62, 100},
-                                               {"Réglage de la synthèse vocale...", 82, 100},
-                                               {"Recherche des cartes son...", 82, 150},
-                                               {"Recherche des cartes son...", 82, 150},
-                                               {"Sélection des cartes son...\nEntrée", 100, 100}}));
+    EXPECT_EQ(r.panel.waits, (std::vector<W>{{"Lecture des paramètres...", 32, 100},
+                                             {"Application des paramètres...", 47, 100},
+                                             {"Application du style...", 62, 100},
+                                             {"Réglage de la synthèse vocale...", 82, 100},
+                                             {"Recherche des cartes son...", 82, 150},
+                                             {"Recherche des cartes son...", 82, 150},
+                                             {"Sélection des cartes son...\nEntrée", 100, 100}}));
     EXPECT_EQ(r.f.lblChargeParam, "Lancement...");
     EXPECT_FALSE(r.f.frmChargementVisible);
 }

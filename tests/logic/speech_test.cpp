@@ -1,5 +1,5 @@
 #include "app/mainpresenter.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,22 +11,10 @@ using namespace ondrix::test;
 
 namespace {
 
-class SpeechTest : public ::testing::Test {
+class SpeechTest : public ::testing::Test, protected FakeServices {
 protected:
-    FakeClock clock;
-    FakePlayer player{&clock};
-    FakeDialogs dialogs;
-    FakeSpeaker engine;
-    FakeRecorder recorder;
-    FakePriority priority;
-    FakeSerial serial;
-    RecordingSleeper sleeper;
-    struct Restarts : ProgramControl {
-        int n = 0;
-        void restart() override { ++n; }
-    } program;
-    MainPresenter p{MainPresenter::Services{player, dialogs, engine, recorder, priority, &serial,
-                                            &sleeper, &clock, &program}};
+    FakeSpeaker& engine = speaker;
+    MainPresenter p{services()};
     const MainForm& f = p.form();
 
     QTemporaryDir dir;

@@ -1,5 +1,5 @@
 #include "app/mainpresenter.h"
-#include "support/fakes.h"
+#include "support/fakeservices.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kHour = 0, kMinute = 1, kSecond = 2;
 
-class TriggerWindowsTest : public ::testing::Test {
+class TriggerWindowsTest : public ::testing::Test, protected FakeServices {
 protected:
     TriggerWindowsTest() {
         player.files["/balise.wav"] = 5.0;
@@ -20,14 +20,7 @@ protected:
         p.CMDOuvrir_Click();
     }
 
-    FakeClock clock;
-    FakePlayer player{&clock};
-    FakeDialogs dialogs;
-    FakeSpeaker speaker;
-    FakeRecorder recorder;
-    FakePriority priority;
-    MainPresenter p{MainPresenter::Services{player, dialogs, speaker, recorder, priority, nullptr,
-                                            nullptr, &clock}};
+    MainPresenter p{services()};
     const MainForm& f = p.form();
 
     // Window w (0..2) from "hh:mm:ss" to "hh:mm:ss", enabled.
