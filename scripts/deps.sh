@@ -17,6 +17,8 @@ PACKAGES=(
     pulseaudio-utils
     # test rig: private sound server, virtual display, screenshots
     pulseaudio xvfb xauth x11-utils imagemagick
+    # measurement scripts (scripts/measure.sh sorts with gawk)
+    gawk
 )
 
 missing=()

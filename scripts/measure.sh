@@ -65,7 +65,7 @@ keying=$build/tests/e2e/keying_e2e
 if [ -x "$keying" ]; then
     # Ten spoken messages keyed on a pty: medians of the lead and the tail.
     ONDRIX_E2E_SENDINGS=10 "$keying" --gtest_filter='*Speech*' 2>&1 | grep '^measure' |
-        tee /dev/stderr | awk '{lead[NR]=$6; tail[NR]=$13} END {
+        tee /dev/stderr | gawk '{lead[NR]=$6; tail[NR]=$13} END {
             n=asort(lead); asort(tail);
             printf "speech keying, median of %d: keyed %.1f ms before the first sample, released %.1f ms after the last\n", n, (lead[int((n+1)/2)]+lead[int(n/2)+1])/2, (tail[int((n+1)/2)]+tail[int(n/2)+1])/2 }'
 fi

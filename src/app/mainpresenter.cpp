@@ -94,6 +94,7 @@ void MainPresenter::start() {
         form_.comboOndrixTexte.items = messageTags();
         form_.comboOndrixTexte.index = 0;
         form_.comboOndrixTexte.text = messageTags().value(0);
+        windows_.showTime();
     });
 }
 

@@ -60,6 +60,10 @@ bool TriggerWindows::isOpen(int window, QTime now) const {
 
 // ---------------------------------------------------------------- clock tick
 
+void TriggerWindows::showTime() {
+    form_.lblHorloge = clock_.now().time().toString(QStringLiteral("HH:mm:ss"));
+}
+
 void TriggerWindows::TimerTime_Timer() {
     const QTime now = clock_.now().time();
     form_.lblHorloge = now.toString(QStringLiteral("HH:mm:ss"));

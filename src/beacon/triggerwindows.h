@@ -20,6 +20,8 @@ public:
     // The one-second tick: the clock shown, then the beacon started or
     // stopped by the windows.
     void TimerTime_Timer();
+    // The clock label alone (also shown at start-up, before the first tick).
+    void showTime();
     // Check boxes ChkDecl1..ChkDecl3 as 0..2.
     void ChkDecl_Click(int window, bool checked);
     // Period tabs TabS31..TabS33 as 0..2.

@@ -111,6 +111,7 @@ TEST_F(SettingsTest, NoFileStartsOnDefaultsAndTheFirstSaveWritesEveryKeyInOrder)
     EXPECT_TRUE(r.priority.set_.empty());
     EXPECT_TRUE(r.dialogs.messages.empty());
     EXPECT_FALSE(r.f.frmChargementVisible);
+    EXPECT_EQ(r.f.lblHorloge, "14:05:00") << "the clock shows before its first tick";
     EXPECT_FALSE(QFile::exists(path())) << "reading never creates the file";
 
     r.p.Form_Unload();
