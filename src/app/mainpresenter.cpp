@@ -74,9 +74,9 @@ void MainPresenter::start() {
         form_.lblChargeParam = QStringLiteral("Application des raccourcis...");
         // The serial port: the saved one, or a search when none was saved.
         // "VOX OFF" is how older files say serial keying.
-        const QString keying = params_.get(34);
+        const QString keying = params_.get(Params::kKeying);
         if (keying == QLatin1String("COM") || keying == QLatin1String("VOX OFF")) {
-            const QString port = params_.get(44);
+            const QString port = params_.get(Params::kPort);
             if (port.isEmpty()) {
                 form_.lblChargeParam = QStringLiteral("Détection des ports COM valide...");
                 radio_.ChercherPortsCOM();
@@ -84,13 +84,12 @@ void MainPresenter::start() {
                 radio_.PortComList_Change(port);
             }
         }
-        form_.erreurSynthese = params_.get(47) == QLatin1String("Erreur");
+        form_.erreurSynthese = params_.get(Params::kSpeechFailure) == QLatin1String("Erreur");
         voices_.ChargerVoix();
         form_.frmChargementVisible = false;
         form_.fichierEnCours = false;
         form_.compteurParam = 0;
-        form_.pttLockFerme = false;
-        form_.pttLockToolTip = QStringLiteral("Verrouillé le PTT");
+        setPTTLockPicture(form_, false);
         form_.comboOndrixTexte.items = messageTags();
         form_.comboOndrixTexte.index = 0;
         form_.comboOndrixTexte.text = messageTags().value(0);
@@ -172,7 +171,7 @@ void MainPresenter::selectInMessage(int start, int length) {
 void MainPresenter::TxtSynthese_Change(const QString& text) {
     act([&] {
         form_.txtSynthese = text;
-        params_.set(27, text);
+        params_.set(Params::kTexte, text);
     });
 }
 
@@ -220,7 +219,7 @@ void MainPresenter::TxtSynthese_Enter(int selStart, int selLength) {
         t.replace(start, std::clamp(selLength, 0, static_cast<int>(t.size()) - start),
                   QStringLiteral(". "));
         form_.txtSynthese = t;
-        params_.set(27, t);
+        params_.set(Params::kTexte, t);
         selectInMessage(start + 2, 0);
     });
 }
@@ -247,7 +246,7 @@ void MainPresenter::CmdAjoutOndrix_Click(int selStart, int selLength) {
         const int start = std::clamp(selStart, 0, static_cast<int>(t.size()));
         t.replace(start, std::clamp(selLength, 0, static_cast<int>(t.size()) - start), tag);
         form_.txtSynthese = t;
-        params_.set(27, t);
+        params_.set(Params::kTexte, t);
         selectInMessage(start + static_cast<int>(tag.size()), 0);
     });
 }

@@ -15,30 +15,6 @@ const QString Settings::kSectionParams = QStringLiteral("Params");
 const QString Settings::kSectionOM = QStringLiteral("Informations OM");
 
 namespace {
-constexpr int kRecentSlots = 8;
-constexpr int kParamPTTLine = 8;
-constexpr int kParamVolume = 9;
-constexpr int kParamMute = 10;
-constexpr int kParamTpsMax = 11;
-constexpr int kParamCouleurAttente = 12;
-constexpr int kParamCouleurLecture = 13;
-constexpr int kParamInstance = 14;
-constexpr int kParamInterval = 15;
-constexpr int kParamDecl1 = 16;
-constexpr int kParamMode = 25;
-constexpr int kParamTexte = 27;
-constexpr int kParamPeriod = 28;
-constexpr int kParamSpeed = 30;
-constexpr int kParamPriority = 33;
-constexpr int kParamKeying = 34;
-constexpr int kParamRec = 35;
-constexpr int kParamCORLine = 40;
-constexpr int kParamCOR = 41;
-constexpr int kParamPortsToScan = 42;
-constexpr int kParamTimes = 48;
-// The countdown ticks accepted from the file: as TxtInterval's Enter key does.
-constexpr int kMinInterval = 10;
-constexpr int kMaxInterval = 65535;
 
 QString paramKey(int i) {
     return QStringLiteral("Param") + QString::number(i);
@@ -101,14 +77,6 @@ void Settings::applySlider(const SliderState& slider, const QString& text, const
     reaction(*v);
 }
 
-void Settings::applyInterval() {
-    if (const auto v = integer(form_.txtInterval)) {
-        const int ms = std::clamp(*v, kMinInterval, kMaxInterval);
-        form_.timer1.interval = ms;
-        form_.timer2.interval = ms;
-    }
-}
-
 void Settings::LireINI() {
     Beacon& beacon = parts_.beacon;
     RadioLink& radio = parts_.radio;
@@ -129,7 +97,7 @@ void Settings::LireINI() {
     recent.items.clear();
     recent.index = -1;
     recent.text.clear();
-    for (int i = 0; i < kRecentSlots; ++i) {
+    for (int i = 0; i < Params::kRecentFiles; ++i) {
         if (!read.get(i).isEmpty())
             recent.items << read.get(i);
         advance(2);
@@ -143,18 +111,18 @@ void Settings::LireINI() {
         react("ComboFichierRecent");
         beacon.ComboFichierRecent_Change(0);
     }
-    applyCombo(form_.comboModeCOMPTT, read.get(kParamPTTLine), "ComboModeCOMPTT",
+    applyCombo(form_.comboModeCOMPTT, read.get(Params::kPTTLine), "ComboModeCOMPTT",
                [&](int i) { radio.ComboModeCOMPTT_Change(i); });
-    applyCombo(form_.comboModeCOMCOR, read.get(kParamCORLine), "ComboModeCOMCOR",
+    applyCombo(form_.comboModeCOMCOR, read.get(Params::kCORLine), "ComboModeCOMCOR",
                [&](int i) { radio.ComboModeCOMCOR_Change(i); });
-    applySlider(form_.sliderVolWMP, read.get(kParamVolume), "SliderVolWMP",
+    applySlider(form_.sliderVolWMP, read.get(Params::kVolume), "SliderVolWMP",
                 [&](int v) { beacon.SliderVolWMP_Change(v); });
-    const bool mute = read.get(kParamMute) == QLatin1String("Mute");
+    const bool mute = read.get(Params::kMute) == QLatin1String("Mute");
     if (mute != form_.chkMute) {
         react("CHKMute");
         beacon.CHKMute_Click(mute);
     }
-    if (read.get(kParamKeying) == QLatin1String("VOX ON")) {
+    if (read.get(Params::kKeying) == QLatin1String("VOX ON")) {
         if (!form_.optVox) {
             react("OptVOX");
             radio.OptVOX_Click();
@@ -163,7 +131,7 @@ void Settings::LireINI() {
         react("OptPORTCOM");
         radio.OptPORTCOM_Click();
     }
-    const QString rec = read.get(kParamRec);
+    const QString rec = read.get(Params::kRec);
     if (!rec.isEmpty()) {
         const bool on = rec == QLatin1String("REC ON");
         if (on != form_.chkRec) {
@@ -172,49 +140,49 @@ void Settings::LireINI() {
         }
     }
     // Param36 (squelch) belongs to the recorder, which reads it itself.
-    const bool cor = read.get(kParamCOR) == QLatin1String("COR ON");
+    const bool cor = read.get(Params::kCOR) == QLatin1String("COR ON");
     if (cor != form_.chkCOR) {
         react("ChkCOR");
         radio.ChkCOR_Click(cor);
     }
     form_.comboModeCOMCOR.enabled = cor;
-    if (read.get(kParamPortsToScan).isEmpty())
-        params_.set(kParamPortsToScan, QStringLiteral("32"));
+    if (read.get(Params::kPortsToScan).isEmpty())
+        params_.set(Params::kPortsToScan, QStringLiteral("32"));
     // Param43 (shortcuts) and Param45 (DTMF log) belong to their own windows.
     advance(15);
     pause(100);
 
     // 4. Colours, period bounds, tick, time windows, message mode.
     form_.lblChargeParam = QStringLiteral("Application du style...");
-    if (const auto c = integer(read.get(kParamCouleurAttente))) {
+    if (const auto c = integer(read.get(Params::kCouleurAttente))) {
         form_.pictureCouleurAttente = static_cast<Colour>(*c) & 0xFFFFFFu;
         form_.shapeTotal.backColour = form_.pictureCouleurAttente;
     }
-    if (const auto c = integer(read.get(kParamCouleurLecture))) {
+    if (const auto c = integer(read.get(Params::kCouleurLecture))) {
         form_.pictureCouleurLecture = static_cast<Colour>(*c) & 0xFFFFFFu;
         form_.shapeWAV.backColour = form_.pictureCouleurLecture;
     }
     // An empty longest period or tick leaves the field on its default
     // ("1800", "1000"), rather than on the "250" ms an emptied tick field
     // would get from its own rule.
-    const QString tpsMax = read.get(kParamTpsMax);
+    const QString tpsMax = read.get(Params::kTpsMax);
     if (const auto m = integer(tpsMax); m && *m >= 1)
         beacon.applySliderMax(*m);
     if (!tpsMax.isEmpty() && tpsMax != form_.txtTpsMax) {
         react("TxtTpsMax");
         beacon.TxtTpsMax_Change(tpsMax);
     }
-    form_.chkInstance = read.get(kParamInstance) == QLatin1String("1");
-    const QString interval = read.get(kParamInterval);
+    form_.chkInstance = read.get(Params::kInstance) == QLatin1String("1");
+    const QString interval = read.get(Params::kInterval);
     if (!interval.isEmpty() && interval != form_.txtInterval) {
         react("TxtInterval");
         beacon.TxtInterval_Change(interval);
     }
     // The timers tick at what the field shows, also when its own rule has
     // replaced an empty or unreadable value.
-    applyInterval();
+    beacon.applyInterval();
     for (int w = 0; w < MainForm::kWindows; ++w) {
-        const QString v = read.get(kParamDecl1 + w);
+        const QString v = read.get(Params::kDecl1 + w);
         if (v.isEmpty())
             continue;
         const bool on = v == QLatin1String("1");
@@ -227,7 +195,7 @@ void Settings::LireINI() {
     const int focusField = form_.focusTimeField;
     const int focusSeq = form_.focusTimeFieldSeq;
     for (int i = 0; i < MainForm::kTimeFields; ++i) {
-        const QString v = read.get(kParamTimes + i);
+        const QString v = read.get(Params::kTimes + i);
         if (!v.isEmpty() && v != form_.timeFields[static_cast<size_t>(i)]) {
             react("TextTimeOut");
             parts_.windows.TimeField_Change(i, v);
@@ -237,7 +205,7 @@ void Settings::LireINI() {
     form_.focusTimeFieldSeq = focusSeq;
     // Any text that is not the number 1 selects the speech tab, except one
     // that is no number at all: that one keeps the file tab.
-    const auto mode = integer(read.get(kParamMode));
+    const auto mode = integer(read.get(Params::kMode));
     if (!mode || *mode == 1) {
         if (form_.tabS11Colour != kTabSelected) {
             react("TabS11");
@@ -253,20 +221,20 @@ void Settings::LireINI() {
     // 5. Speech, period and priority. The voice (Param26) is applied by the
     // voice catalogue once it has listed the voices.
     form_.lblChargeParam = QStringLiteral("Réglage de la synthèse vocale...");
-    const QString texte = read.get(kParamTexte);
+    const QString texte = read.get(Params::kTexte);
     if (texte != form_.txtSynthese) {
         react("TxtSynthese");
         form_.txtSynthese = texte;
-        params_.set(kParamTexte, texte);
+        params_.set(Params::kTexte, texte);
     }
-    applySlider(form_.sliderLireTemps, read.get(kParamPeriod), "SliderLireTemps",
+    applySlider(form_.sliderLireTemps, read.get(Params::kPeriod), "SliderLireTemps",
                 [&](int v) { beacon.SliderLireTemps_Change(v); });
-    applySlider(form_.sliderVoixSpeed, read.get(kParamSpeed), "SliderVoixSpeed",
+    applySlider(form_.sliderVoixSpeed, read.get(Params::kSpeed), "SliderVoixSpeed",
                 [&](int v) { beacon.SliderVoixSpeed_Change(v); });
     // Param31 (weather town) belongs to the weather panel.
     // An index outside the list selects nothing and changes no priority; the
     // value read stays in the settings and is written back.
-    if (const auto p = integer(read.get(kParamPriority));
+    if (const auto p = integer(read.get(Params::kPriority));
         p && *p >= 0 && *p < MainForm::kPriorites.size() && *p != form_.comboPrioriteIndex) {
         react("ComboPriorite");
         beacon.ComboPriorite_Change(*p);
@@ -301,19 +269,19 @@ void Settings::LireInfosOM() {
 
 void Settings::SauverParam() {
     form_.shapeTotal.backColour = form_.pictureCouleurAttente;
-    params_.set(kParamCouleurAttente, QString::number(form_.pictureCouleurAttente));
+    params_.set(Params::kCouleurAttente, QString::number(form_.pictureCouleurAttente));
     form_.shapeWAV.backColour = form_.pictureCouleurLecture;
-    params_.set(kParamCouleurLecture, QString::number(form_.pictureCouleurLecture));
-    params_.set(kParamTpsMax, form_.txtTpsMax);
+    params_.set(Params::kCouleurLecture, QString::number(form_.pictureCouleurLecture));
+    params_.set(Params::kTpsMax, form_.txtTpsMax);
     if (const auto m = integer(form_.txtTpsMax); m && *m >= 1)
         parts_.beacon.applySliderMax(*m);
-    params_.set(kParamInstance, flag(form_.chkInstance));
-    params_.set(kParamInterval, form_.txtInterval);
-    applyInterval();
+    params_.set(Params::kInstance, flag(form_.chkInstance));
+    params_.set(Params::kInterval, form_.txtInterval);
+    parts_.beacon.applyInterval();
     for (int w = 0; w < MainForm::kWindows; ++w)
-        params_.set(kParamDecl1 + w, flag(form_.chkDecl[static_cast<size_t>(w)]));
+        params_.set(Params::kDecl1 + w, flag(form_.chkDecl[static_cast<size_t>(w)]));
     for (int i = 0; i < MainForm::kTimeFields; ++i)
-        params_.set(kParamTimes + i, form_.timeFields[static_cast<size_t>(i)]);
+        params_.set(Params::kTimes + i, form_.timeFields[static_cast<size_t>(i)]);
     // Param23 and Param24 (sound devices) are kept as read until the device
     // lists exist.
 }

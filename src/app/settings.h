@@ -69,7 +69,6 @@ private:
     void applySlider(const SliderState& slider, const QString& text, const char* control,
                      const std::function<void(int)>& reaction);
     static std::optional<int> integer(const QString& text);
-    void applyInterval();
 
     MainForm& form_;
     Params& params_;

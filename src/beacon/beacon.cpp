@@ -17,13 +17,6 @@ const QString Beacon::kOpenFilter =
     QStringLiteral("Fichiers WAV (*.wav)|*.wav|Fichiers MP3 (*.mp3)|*.mp3");
 
 namespace {
-constexpr int kRecentSlots = 8;
-constexpr int kParamVolume = 9;
-constexpr int kParamMute = 10;
-constexpr int kParamMode = 25;
-constexpr int kParamPeriod = 28;
-constexpr int kParamPriority = 33;
-constexpr int kParamRec = 35;
 constexpr int kPageGeneral = 0;
 constexpr int kPageAudio = 2;
 constexpr int kPrioriteHaute = 0;
@@ -116,7 +109,7 @@ void Beacon::BoutonPLAYSynth() {
             CMDPLAYSynth();
         else
             s_.dialogs.message(kMsgModeCOM);
-        if (form_.txtSynthese == params_.get(27)) {
+        if (form_.txtSynthese == params_.get(Params::kTexte)) {
             const long long k = intDiv(kPeriodBarUnits, form_.sliderLireTemps.value);
             form_.shapeWAV.width =
                 static_cast<int>(std::clamp<long long>(k * form_.dureeVoix, 0, kPeriodBarUnits));
@@ -183,7 +176,7 @@ void Beacon::CMDSTOP() {
 void Beacon::CMDPLAYSynth() {
     if (form_.txtSynthese.isEmpty()) {
         form_.txtSynthese = kPromptTexte;
-        params_.set(27, kPromptTexte); // the box's change stores its text
+        params_.set(Params::kTexte, kPromptTexte); // the box's change stores its text
         form_.txtSyntheseSelStart = 0;
         form_.txtSyntheseSelLength = static_cast<int>(kPromptTexte.size());
         ++form_.txtSyntheseSelectionSeq;
@@ -243,7 +236,7 @@ void Beacon::SliderVoixSpeed_Change(int value) {
     // A speed the engine refuses is still stored and shown; the engine keeps
     // speaking at its previous speed.
     s_.speaker.setSpeed(sl.value);
-    params_.set(30, QString::number(sl.value));
+    params_.set(Params::kSpeed, QString::number(sl.value));
     form_.lblWpM = QString::number(sl.value) + QStringLiteral(" mot(s)/min.");
 }
 
@@ -253,7 +246,7 @@ void Beacon::SliderVolVoix_Change(int value) {
     const double share = sl.max > 0 ? static_cast<double>(sl.value) / sl.max : 0.0;
     form_.lblVol = QStringLiteral("Volume : ") + QString::number(roundEven(share * 100.0)) +
                    QStringLiteral("%");
-    params_.set(kParamVolume, QString::number(sl.value));
+    params_.set(Params::kVolume, QString::number(sl.value));
     s_.speaker.setVolume(static_cast<int>(roundEven(share * 100.0)));
 }
 
@@ -327,7 +320,7 @@ void Beacon::SliderLireTemps_Change(int value) {
         pb.value = pb.max;
     form_.label2 = QString::number(sl.value) + QStringLiteral(" sec.");
     form_.lblTempTimer = remainingText(static_cast<double>(pb.max) - pb.value);
-    params_.set(kParamPeriod, QString::number(sl.value));
+    params_.set(Params::kPeriod, QString::number(sl.value));
 }
 
 void Beacon::SliderLireTemps_MouseMove() {
@@ -371,13 +364,13 @@ void Beacon::CMDOuvrir_Click() {
     if (name.isEmpty())
         return;
     lastOpenedName_ = name;
-    for (int i = kRecentSlots - 1; i > 0; --i)
+    for (int i = Params::kRecentFiles - 1; i > 0; --i)
         params_.set(i, params_.get(i - 1));
     params_.set(0, name);
 
     auto& combo = form_.comboFichierRecent;
     combo.items.clear();
-    for (int i = 0; i < kRecentSlots; ++i)
+    for (int i = 0; i < Params::kRecentFiles; ++i)
         if (!params_.get(i).isEmpty())
             combo.items << params_.get(i);
     combo.index = 0;
@@ -402,7 +395,7 @@ void Beacon::InfosFichier() {
     const double duration = s_.player.duration();
     form_.lblDuree = QStringLiteral("Durée du fichier : ") + minSec(roundEven(duration));
     applySliderMin(static_cast<int>(roundEven(duration + 5.0)));
-    if (params_.get(kParamPeriod).isEmpty())
+    if (params_.get(Params::kPeriod).isEmpty())
         setPeriodValue(form_.sliderLireTemps.min);
     form_.label2 = QString::number(form_.sliderLireTemps.value) + QStringLiteral(" sec.");
     s_.player.setVolume(form_.sliderVolWMP.value);
@@ -418,13 +411,13 @@ void Beacon::SliderVolWMP_Change(int value) {
     form_.lblVol = QStringLiteral("Volume : ") +
                    QString::number(roundEven((sl.value + 2500) / 2500.0 * 100.0)) +
                    QStringLiteral("%");
-    params_.set(kParamVolume, QString::number(s_.player.volume()));
+    params_.set(Params::kVolume, QString::number(s_.player.volume()));
 }
 
 void Beacon::CHKMute_Click(bool checked) {
     form_.chkMute = checked;
     s_.player.setMute(checked);
-    params_.set(kParamMute, checked ? QStringLiteral("Mute") : QStringLiteral("NoMute"));
+    params_.set(Params::kMute, checked ? QStringLiteral("Mute") : QStringLiteral("NoMute"));
 }
 
 // ---------------------------------------------------------------- tabs
@@ -439,7 +432,7 @@ void Beacon::TabS11_Click() {
     form_.frmSyntheseVisible = false;
     form_.frmSynthese2Visible = false;
     form_.frmFichierVisible = true;
-    params_.set(kParamMode, QStringLiteral("1"));
+    params_.set(Params::kMode, QStringLiteral("1"));
     form_.sliderVolWMP.enabled = true;
     form_.sliderVolVoix.enabled = false;
 }
@@ -453,7 +446,7 @@ void Beacon::TabS12_Click() {
         form_.frmSyntheseVisible = true;
         form_.frmSynthese2Visible = false;
         form_.frmFichierVisible = false;
-        params_.set(kParamMode, QStringLiteral("2"));
+        params_.set(Params::kMode, QStringLiteral("2"));
         form_.sliderVolWMP.enabled = false;
         form_.sliderVolVoix.enabled = true;
     } else {
@@ -476,8 +469,11 @@ void Beacon::TxtInterval_Change(const QString& text) {
 }
 
 void Beacon::TxtInterval_KeyDown(int keyCode) {
-    if (keyCode != kKeyEnter)
-        return;
+    if (keyCode == kKeyEnter)
+        applyInterval();
+}
+
+void Beacon::applyInterval() {
     const auto v = toNumber(form_.txtInterval);
     if (!v)
         return;
@@ -498,11 +494,11 @@ void Beacon::chkRec_Click(bool checked) {
     else
         s_.recorder.ECOUTE();
     if (checked) {
-        params_.set(kParamRec, QStringLiteral("REC ON"));
+        params_.set(Params::kRec, QStringLiteral("REC ON"));
         ComboPriorite_Change(kPrioriteHaute);
         selectPageTab(form_, kPageAudio);
     } else {
-        params_.set(kParamRec, QStringLiteral("REC OFF"));
+        params_.set(Params::kRec, QStringLiteral("REC OFF"));
         ComboPriorite_Change(kPrioriteNormale);
         selectPageTab(form_, kPageGeneral);
     }
@@ -512,7 +508,7 @@ void Beacon::ComboPriorite_Change(int index) {
     form_.comboPrioriteIndex = index;
     if (index >= 0 && index < MainForm::kPriorites.size())
         s_.priority.set(index); // a refusal leaves the priority as it was
-    params_.set(kParamPriority, QString::number(index));
+    params_.set(Params::kPriority, QString::number(index));
 }
 
 } // namespace ondrix

@@ -73,6 +73,9 @@ public:
     void RelireFichier();
     void InfosFichier();
     void setBTPlay(PlayImage image);
+    // Both countdown timers tick at the interval TxtInterval shows (its Enter
+    // key, and the settings); a text that is no number changes nothing.
+    void applyInterval();
     // The longest period the slider offers (never below its shortest).
     void applySliderMax(int max);
     void resetShapeCache();

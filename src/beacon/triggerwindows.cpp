@@ -61,12 +61,16 @@ bool TriggerWindows::isOpen(int window, QTime now) const {
 // ---------------------------------------------------------------- clock tick
 
 void TriggerWindows::showTime() {
-    form_.lblHorloge = clock_.now().time().toString(QStringLiteral("HH:mm:ss"));
+    showTime(clock_.now().time());
+}
+
+void TriggerWindows::showTime(QTime now) {
+    form_.lblHorloge = now.toString(QStringLiteral("HH:mm:ss"));
 }
 
 void TriggerWindows::TimerTime_Timer() {
     const QTime now = clock_.now().time();
-    form_.lblHorloge = now.toString(QStringLiteral("HH:mm:ss"));
+    showTime(now);
 
     bool anyEnabled = false;
     bool anyOpen = false;

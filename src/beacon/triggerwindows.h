@@ -50,6 +50,7 @@ private:
     static bool validField(int field) { return field >= 0 && field < MainForm::kTimeFields; }
     // Seconds since midnight of the start (end false) or end of a window.
     int secondsOfDay(int window, bool end) const;
+    void showTime(QTime now);
     void startCycle();
     void moveFocusTo(int field);
 

@@ -244,6 +244,13 @@ inline void setPlayImage(MainForm& f, PlayImage image) {
                           : QString();
 }
 
+// The PTT lock's picture: the closed padlock holds the transmitter keyed.
+inline void setPTTLockPicture(MainForm& f, bool ferme) {
+    f.pttLockFerme = ferme;
+    f.pttLockToolTip =
+        ferme ? QStringLiteral("Déverrouillé le PTT") : QStringLiteral("Verrouillé le PTT");
+}
+
 // Shows one page of the main window: the tab turns grey, the others dark.
 inline void selectPageTab(MainForm& f, int page) {
     if (page < 0 || page >= MainForm::kPages)

@@ -113,7 +113,9 @@ int HeadlessBeacon::start() {
     for (int w = 0; w < MainForm::kWindows; ++w) {
         if (!f.chkDecl[static_cast<size_t>(w)])
             continue;
-        const auto field = [&f, w](int i) { return f.timeFields[static_cast<size_t>(w * 6 + i)]; };
+        const auto field = [&f, w](int i) {
+            return f.timeFields[static_cast<size_t>(TriggerWindows::fieldIndex(w, i >= 3, i % 3))];
+        };
         windows << QStringLiteral("plage ") + QString::number(w + 1) + QStringLiteral(" de ") +
                        field(0) + QLatin1Char(':') + field(1) + QLatin1Char(':') + field(2) +
                        QStringLiteral(" à ") + field(3) + QLatin1Char(':') + field(4) +

@@ -8,10 +8,7 @@ const QString VoiceCatalogue::kMsgErreurChargement =
     QStringLiteral("Erreur de chargement, la synthèse vocale ne sera pas active.");
 const QString VoiceCatalogue::kMsgAucuneVoix = QStringLiteral("Aucune voix de synthèse installée");
 
-namespace {
-constexpr int kParamVoice = 26;
-constexpr int kParamSpeechFailure = 47;
-} // namespace
+namespace {} // namespace
 
 VoiceCatalogue::VoiceCatalogue(MainForm& form, Params& params, Services services)
     : form_(form), params_(params), s_(services) {}
@@ -66,7 +63,7 @@ void VoiceCatalogue::ChargerVoix() {
         if (!form_.erreurSynthese) {
             s_.dialogs.message(kMsgErreurChargement);
             form_.erreurSynthese = true;
-            params_.set(kParamSpeechFailure, QStringLiteral("Erreur"));
+            params_.set(Params::kSpeechFailure, QStringLiteral("Erreur"));
         }
         form_.sliderVoixSpeed.enabled = false;
     } else {
@@ -93,7 +90,7 @@ void VoiceCatalogue::ChargerVoix() {
                 form_.listIDVoix << QString::number(s_.engine.voiceLanguage(i));
             }
         }
-        const QString saved = params_.get(kParamVoice);
+        const QString saved = params_.get(Params::kVoice);
         if (!saved.isEmpty()) {
             const auto v = toNumber(saved);
             // An index beyond the voices installed now selects no voice.
@@ -121,7 +118,7 @@ void VoiceCatalogue::ListVoix_Click(int index) {
         return;
     }
     if (r == 0) {
-        params_.set(kParamVoice, QString::number(index));
+        params_.set(Params::kVoice, QString::number(index));
         setLblNomVoix(s_.engine.voiceName(index));
     }
     if (!running)
@@ -146,7 +143,7 @@ void VoiceCatalogue::CmdProbOK_Click() {
     if (s_.dialogs.message(QStringLiteral("L'application va redémarrer."), MsgButtons::OkCancel) !=
         MsgAnswer::Ok)
         return;
-    params_.set(kParamSpeechFailure, QString());
+    params_.set(Params::kSpeechFailure, QString());
     if (writeSettings)
         writeSettings();
     s_.program.restart();

@@ -10,14 +10,7 @@ const QString RadioLink::kMsgCableDebranche =
     QStringLiteral("Le câble de communication a certainement été débranché.\n"
                    "Merci de vérifier la connection.");
 
-namespace {
-constexpr int kParamPTTLine = 8;
-constexpr int kParamKeying = 34;
-constexpr int kParamCORLine = 40;
-constexpr int kParamCOR = 41;
-constexpr int kParamPortsToScan = 42;
-constexpr int kParamPort = 44;
-} // namespace
+namespace {} // namespace
 
 RadioLink::RadioLink(MainForm& form, Params& params, Beacon& beacon, Services services)
     : form_(form), params_(params), beacon_(beacon), s_(services) {}
@@ -77,12 +70,10 @@ int RadioLink::DesactiverPTT() {
 
 void RadioLink::PTTLock_Click() {
     if (!form_.pttLockFerme) {
-        form_.pttLockFerme = true;
-        form_.pttLockToolTip = QStringLiteral("Déverrouillé le PTT");
+        setPTTLockPicture(form_, true);
         ActiverPTT(); // errors ignored: the indicator shows what happened
     } else {
-        form_.pttLockFerme = false;
-        form_.pttLockToolTip = QStringLiteral("Verrouillé le PTT");
+        setPTTLockPicture(form_, false);
         DesactiverPTT();
     }
 }
@@ -138,8 +129,7 @@ void RadioLink::closePort() {
         s_.serial.setDTR(false);
         s_.serial.close();
     }
-    form_.pttLockFerme = false;
-    form_.pttLockToolTip = QStringLiteral("Verrouillé le PTT");
+    setPTTLockPicture(form_, false);
     setIndicators(kIndicatorOff);
 }
 
@@ -192,7 +182,7 @@ void RadioLink::OptPORTCOM_Click() {
     form_.frmPortComVisible = true;
     form_.frmVoxVisible = false;
     form_.frmPortChercheVisible = false;
-    params_.set(kParamKeying, QStringLiteral("COM"));
+    params_.set(Params::kKeying, QStringLiteral("COM"));
 }
 
 void RadioLink::OptVOX_Click() {
@@ -204,21 +194,20 @@ void RadioLink::OptVOX_Click() {
     // not even by the lock, whose button is hidden with the serial panel.
     if (s_.serial.isOpen())
         s_.serial.close();
-    form_.pttLockFerme = false;
-    form_.pttLockToolTip = QStringLiteral("Verrouillé le PTT");
+    setPTTLockPicture(form_, false);
     setIndicators(kIndicatorOff);
     form_.frmVoxVisible = true;
     form_.frmPortComVisible = false;
     form_.frmPortChercheVisible = false;
     form_.timerCOMValide.enabled = false;
-    params_.set(kParamKeying, QStringLiteral("VOX ON"));
+    params_.set(Params::kKeying, QStringLiteral("VOX ON"));
 }
 
 void RadioLink::ComboModeCOMPTT_Change(int index) {
     auto& combo = form_.comboModeCOMPTT;
     combo.index = (index >= 0 && index < combo.items.size()) ? index : -1;
     combo.text = combo.items.value(combo.index);
-    params_.set(kParamPTTLine, combo.text);
+    params_.set(Params::kPTTLine, combo.text);
 }
 
 void RadioLink::PortComList_Change(const QString& text) {
@@ -237,7 +226,7 @@ void RadioLink::PortComList_Change(const QString& text) {
     }
     combo.toolTip =
         !text.isEmpty() && chosenPort_ > 0 ? s_.serial.devicePath(chosenPort_) : QString();
-    params_.set(kParamPort, text);
+    params_.set(Params::kPort, text);
 }
 
 // ---------------------------------------------------------------- port search
@@ -251,10 +240,10 @@ void RadioLink::ChercherPortsCOM() {
         if (!form_.pttLockFerme)
             setIndicators(kIndicatorOff);
     }
-    if (params_.get(kParamPortsToScan).isEmpty())
-        params_.set(kParamPortsToScan, QStringLiteral("32"));
+    if (params_.get(Params::kPortsToScan).isEmpty())
+        params_.set(Params::kPortsToScan, QStringLiteral("32"));
     int last = 0;
-    if (const auto v = toNumber(params_.get(kParamPortsToScan))) {
+    if (const auto v = toNumber(params_.get(Params::kPortsToScan))) {
         last = static_cast<int>(std::clamp<long long>(roundEven(*v), 0, kMaxPortsSearched));
         if (last >= 1)
             form_.pgPortCom.max = static_cast<float>(last);
@@ -301,11 +290,11 @@ void RadioLink::ImgChercheCom_Click() {
 void RadioLink::ChkCOR_Click(bool checked) {
     form_.chkCOR = checked;
     if (checked) {
-        params_.set(kParamCOR, QStringLiteral("COR ON"));
+        params_.set(Params::kCOR, QStringLiteral("COR ON"));
         form_.timerCOR.enabled = true;
         form_.comboModeCOMCOR.enabled = true;
     } else {
-        params_.set(kParamCOR, QStringLiteral("COR OFF"));
+        params_.set(Params::kCOR, QStringLiteral("COR OFF"));
         form_.timerCOR.enabled = false;
         form_.shapeCORColour = kIndicatorOff;
         form_.comboModeCOMCOR.enabled = false;
@@ -316,7 +305,7 @@ void RadioLink::ComboModeCOMCOR_Change(int index) {
     auto& combo = form_.comboModeCOMCOR;
     combo.index = (index >= 0 && index < combo.items.size()) ? index : -1;
     combo.text = combo.items.value(combo.index);
-    params_.set(kParamCORLine, combo.text);
+    params_.set(Params::kCORLine, combo.text);
 }
 
 void RadioLink::TimerCOR_Timer() {

@@ -82,7 +82,7 @@ Station::~Station() {
     timers_.reset();
     presenter_.beacon().CMDSTOP();
     presenter_.beacon().CMDSTOPSynth();
-    serial_.close();
+    presenter_.radio().closePort();
     // The adapters outlive the presenter's hooks on the taps only as long as
     // the taps do: unhook them first.
     player_.onDurationKnown = nullptr;
