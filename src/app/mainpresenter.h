@@ -11,6 +11,8 @@
 
 #include <QObject>
 
+#include <chrono>
+
 namespace ondrix {
 
 // Owns every fact of the main window and the settings arrays. The widgets
@@ -181,6 +183,11 @@ private:
     class SystemTime : public Clock {
     public:
         QDateTime now() const override { return QDateTime::currentDateTime(); }
+        qint64 monotonicMs() const override {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        }
     };
     class NoRestart : public ProgramControl {
     public:

@@ -10,6 +10,9 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
+    // Milliseconds on a clock that only moves forward, whatever the wall
+    // clock does: what periods are measured with.
+    virtual qint64 monotonicMs() const = 0;
 };
 
 // Fixed waits the system makes on purpose (loading pauses, port probing).

@@ -9,6 +9,7 @@ namespace ondrix {
 class SystemClock : public Clock {
 public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
+    qint64 monotonicMs() const override;
 };
 
 class ThreadSleeper : public Sleeper {

@@ -21,7 +21,13 @@ class FakeClock : public Clock {
 public:
     QDateTime t = QDateTime(QDate(2026, 12, 4), QTime(14, 5, 0));
     QDateTime now() const override { return t; }
-    void advanceMs(qint64 ms) { t = t.addMSecs(ms); }
+    qint64 monotonicMs() const override { return mono; }
+    // Moves the wall clock and the monotonic clock together.
+    void advanceMs(qint64 ms) {
+        t = t.addMSecs(ms);
+        mono += ms;
+    }
+    qint64 mono = 1'000'000;
 };
 
 class RecordingSleeper : public Sleeper {

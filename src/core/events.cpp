@@ -1,0 +1,30 @@
+#include "core/events.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace ondrix {
+
+int EventBus::subscribe(Handler handler) {
+    const int id = nextId_++;
+    subscribers_.push_back({id, std::move(handler)});
+    return id;
+}
+
+void EventBus::unsubscribe(int id) {
+    std::erase_if(subscribers_, [id](const Subscriber& s) { return s.id == id; });
+}
+
+void EventBus::publish(EventKind kind, const QString& text) const {
+    publish(Event{kind, text});
+}
+
+void EventBus::publish(const Event& event) const {
+    // A copy: a handler may change the list under us.
+    const std::vector<Subscriber> now = subscribers_;
+    for (const Subscriber& s : now)
+        if (s.handler)
+            s.handler(event);
+}
+
+} // namespace ondrix
