@@ -75,7 +75,7 @@ void KeyingToRts(benchmark::State& state) {
     Rig rig;
     QtSerialLink link;
     link.setPortNumber(1);
-    if (!rig.ok() || link.open() != SerialLink::kOk) {
+    if (!rig.ok() || link.open() != SerialResult::Ok) {
         state.SkipWithError("no pty, or the link does not open under the shim");
         return;
     }
@@ -130,7 +130,7 @@ void OpenClose(benchmark::State& state) {
     QtSerialLink link;
     link.setPortNumber(1);
     for (auto _ : state) {
-        if (link.open() != SerialLink::kOk) {
+        if (link.open() != SerialResult::Ok) {
             state.SkipWithError("open failed");
             break;
         }
@@ -152,7 +152,7 @@ void PortSearch(benchmark::State& state) {
         for (int p = 1; p <= kPorts; ++p) {
             link.setPortNumber(p);
             const int r = link.open();
-            if (r != SerialLink::kAlreadyOpen)
+            if (r != SerialResult::AlreadyOpen)
                 link.close();
             benchmark::DoNotOptimize(link.devicePath(p));
             benchmark::DoNotOptimize(r);

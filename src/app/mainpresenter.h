@@ -168,10 +168,10 @@ private:
         int portNumber() const override { return number_; }
         QString devicePath(int) const override { return {}; }
         bool isOpen() const override { return false; }
-        int open() override { return kCannotOpen; }
+        SerialResult open() override { return SerialResult::CannotOpen; }
         void close() override {}
-        int setDTR(bool) override { return kStateCannotBeSet; }
-        int setRTS(bool) override { return kStateCannotBeSet; }
+        SerialResult setDTR(bool) override { return SerialResult::StateCannotBeSet; }
+        SerialResult setRTS(bool) override { return SerialResult::StateCannotBeSet; }
         int CTS() override { return 0; }
         int DSR() override { return 0; }
         int DCD() override { return 0; }

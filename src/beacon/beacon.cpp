@@ -130,7 +130,7 @@ Beacon::Sending Beacon::sendFile() {
             return Sending::Refused;
         fileKeyed_ = true;
     }
-    if (s_.player.play() == FilePlayer::kGenericFailure) {
+    if (s_.player.play() != PlayResult::Started) {
         releaseFile();
         return Sending::BadFile;
     }
@@ -235,7 +235,7 @@ void Beacon::SliderVoixSpeed_Change(int value) {
     sl.value = std::clamp(value, sl.min, sl.max);
     // A speed the engine refuses is still stored and shown; the engine keeps
     // speaking at its previous speed.
-    s_.speaker.setSpeed(sl.value);
+    static_cast<void>(s_.speaker.setSpeed(sl.value));
     params_.set(Params::kSpeed, QString::number(sl.value));
     form_.lblWpM = QString::number(sl.value) + QStringLiteral(" mot(s)/min.");
 }

@@ -6,20 +6,23 @@
 
 namespace ondrix {
 
+// What play() gave. Nodiscard: a sending that did not start must be seen.
+enum class [[nodiscard]] PlayResult{
+    Started,
+    // No file, or a file that cannot be read as audio.
+    NothingToPlay,
+};
+
 // The message-file player. Opening a file decodes enough of it to know its
 // exact duration; play always starts from the beginning.
 class FilePlayer {
 public:
-    // &H80004005: no file, or a file that cannot be read as audio.
-    static constexpr unsigned kGenericFailure = 0x80004005u;
-
     virtual ~FilePlayer() = default;
 
     // Opens the file (an empty name closes the current one). A file that cannot
     // be read leaves the player with no file: duration 0 and play failing.
     virtual void open(const QString& path) = 0;
-    // 0 when playing started, kGenericFailure when there is nothing to play.
-    virtual unsigned play() = 0;
+    virtual PlayResult play() = 0;
     virtual void stop() = 0;
     virtual bool isPlaying() const = 0;
     // Seconds since the start of the file, as heard.

@@ -8,17 +8,24 @@
 
 namespace ondrix {
 
+// What the engine answered. Nodiscard: a refusal nobody looks at is a voice
+// or a speed shown that is not the one heard.
+enum class [[nodiscard]] SpeechResult{
+    Ok,
+    // The engine cannot be created (not installed, no data).
+    NotCreated,
+    // The voice cannot be used.
+    VoiceUnusable,
+    // A value the engine does not take (it keeps its previous one).
+    Refused,
+};
+
 // The text-to-speech engine: its voices, the voice and speed in use, and
 // speech whose start and end are tied to the real audio.
 class SpeechEngine : public Speaker {
 public:
-    // The engine cannot be created (not installed, no data).
-    static constexpr int kNotCreated = 429;
-    // The voice cannot be used.
-    static constexpr int kVoiceUnusable = -2147220986;
-
     // False when the engine could not be created; every call then fails with
-    // kNotCreated or answers empty.
+    // NotCreated or answers empty.
     virtual bool available() const = 0;
     // Number of voices; indices 0 .. count-1 are voices, others answer empty.
     virtual int voiceCount() const = 0;
@@ -27,11 +34,10 @@ public:
     virtual int voiceGender(int index) const = 0;
     // Windows language id: 1036 French, 1033 English, 1031 German, ...; 0 unknown.
     virtual int voiceLanguage(int index) const = 0;
-    // 0, kVoiceUnusable or kNotCreated.
-    virtual int selectVoice(int index) = 0;
-    // Words per minute; 0, or an error code when the engine refuses the value
-    // (it then keeps its previous speed).
-    virtual int setSpeed(int wordsPerMinute) = 0;
+    virtual SpeechResult selectVoice(int index) = 0;
+    // Words per minute; Refused when the engine does not take the value (it
+    // then keeps its previous speed).
+    virtual SpeechResult setSpeed(int wordsPerMinute) = 0;
     // 0 (silent) .. 100 (full).
     virtual void setVolume(int percent) = 0;
 

@@ -108,16 +108,16 @@ void VoiceCatalogue::ListVoix_Click(int index) {
     form_.listVoix.index = index;
     form_.listVoix.text = form_.listVoix.items[index];
     s_.engine.voiceLanguage(index);
-    const int r = s_.engine.selectVoice(index);
+    const SpeechResult r = s_.engine.selectVoice(index);
     // A voice chosen while a cycle runs must not hide its stop button.
     const bool running = form_.btPlay == PlayImage::Stop;
-    if (r == SpeechEngine::kVoiceUnusable) {
+    if (r == SpeechResult::VoiceUnusable) {
         if (!running)
             setPlayImage(form_, PlayImage::PlayDis);
         setLblNomVoix(QStringLiteral("Erreur !"));
         return;
     }
-    if (r == 0) {
+    if (r == SpeechResult::Ok) {
         params_.set(Params::kVoice, QString::number(index));
         setLblNomVoix(s_.engine.voiceName(index));
     }

@@ -762,22 +762,22 @@ int EspeakEngine::voiceLanguage(int index) const {
     return d->validVoice(index) ? d->voices[static_cast<size_t>(index)].language : 0;
 }
 
-int EspeakEngine::selectVoice(int index) {
+SpeechResult EspeakEngine::selectVoice(int index) {
     if (!d->ok())
-        return kNotCreated;
+        return SpeechResult::NotCreated;
     if (!d->validVoice(index))
-        return kVoiceUnusable;
+        return SpeechResult::VoiceUnusable;
     d->selected = index;
-    return 0;
+    return SpeechResult::Ok;
 }
 
-int EspeakEngine::setSpeed(int wordsPerMinute) {
+SpeechResult EspeakEngine::setSpeed(int wordsPerMinute) {
     if (!d->ok())
-        return kNotCreated;
+        return SpeechResult::NotCreated;
     if (wordsPerMinute < kMinSpeed || wordsPerMinute > kMaxSpeed)
-        return kSpeedRefused;
+        return SpeechResult::Refused;
     d->speed = wordsPerMinute;
-    return 0;
+    return SpeechResult::Ok;
 }
 
 void EspeakEngine::setVolume(int percent) {

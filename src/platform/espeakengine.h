@@ -31,8 +31,6 @@ namespace ondrix {
 class EspeakEngine : public QObject, public SpeechEngine {
     Q_OBJECT
 public:
-    // setSpeed()'s answer for a speed espeak-ng does not take (E_INVALIDARG).
-    static constexpr int kSpeedRefused = -2147024809;
     // Words per minute espeak-ng takes.
     static constexpr int kMinSpeed = 80;
     static constexpr int kMaxSpeed = 450;
@@ -52,8 +50,8 @@ public:
     QString voiceName(int index) const override;
     int voiceGender(int index) const override;
     int voiceLanguage(int index) const override;
-    int selectVoice(int index) override;
-    int setSpeed(int wordsPerMinute) override;
+    SpeechResult selectVoice(int index) override;
+    SpeechResult setSpeed(int wordsPerMinute) override;
     void setVolume(int percent) override;
 
     void speak(const QString& text) override;

@@ -122,13 +122,13 @@ struct QtSerialLink::Impl {
         port.reset();
     }
 
-    int setLine(bool (QSerialPort::*set)(bool), bool on) {
+    SerialResult setLine(bool (QSerialPort::*set)(bool), bool on) {
         if (!port)
-            return kStateCannotBeSet;
+            return SerialResult::StateCannotBeSet;
         if ((port.get()->*set)(on))
-            return kOk;
+            return SerialResult::Ok;
         closePort();
-        return kStateCannotBeSet;
+        return SerialResult::StateCannotBeSet;
     }
 
     int status(QSerialPort::PinoutSignal line) const {
@@ -184,22 +184,22 @@ bool QtSerialLink::isOpen() const {
     return d->port != nullptr;
 }
 
-int QtSerialLink::open() {
+SerialResult QtSerialLink::open() {
     if (d->port)
-        return kAlreadyOpen;
+        return SerialResult::AlreadyOpen;
     const QString path = devicePath(d->number);
     if (path.isEmpty())
-        return kCannotOpen;
+        return SerialResult::CannotOpen;
     const QByteArray local = QFile::encodeName(path);
     char device[PATH_MAX];
     if (!realpath(local.constData(), device))
-        return kCannotOpen; // no such device (any more)
+        return SerialResult::CannotOpen; // no such device (any more)
     // Checked here so that QSerialPort's PermissionError below can only mean
     // a lock file or an exclusive hold, not a device node we may not use.
     if (::access(device, W_OK) != 0)
-        return kCannotOpen;
+        return SerialResult::CannotOpen;
     if (openElsewhere(device))
-        return kAlreadyOpen;
+        return SerialResult::AlreadyOpen;
 
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(path);
@@ -208,27 +208,28 @@ int QtSerialLink::open() {
     // Write-only: we never read, and a read notifier on a hung-up device
     // (adapter pulled out) fires without end, spinning the CPU.
     if (!port->open(QIODevice::WriteOnly))
-        return port->error() == QSerialPort::PermissionError ? kAlreadyOpen : kCannotOpen;
+        return port->error() == QSerialPort::PermissionError ? SerialResult::AlreadyOpen
+                                                             : SerialResult::CannotOpen;
     // Opening raises both lines on a real UART: a freshly opened port must not
     // key the transmitter. A port whose lines cannot be set is of no use.
     if (!lowerBothLines(port->handle())) {
         port->close();
-        return kCannotOpen;
+        return SerialResult::CannotOpen;
     }
     hangUpOnClose(port->handle());
     d->port = std::move(port);
-    return kOk;
+    return SerialResult::Ok;
 }
 
 void QtSerialLink::close() {
     d->closePort();
 }
 
-int QtSerialLink::setDTR(bool on) {
+SerialResult QtSerialLink::setDTR(bool on) {
     return d->setLine(&QSerialPort::setDataTerminalReady, on);
 }
 
-int QtSerialLink::setRTS(bool on) {
+SerialResult QtSerialLink::setRTS(bool on) {
     return d->setLine(&QSerialPort::setRequestToSend, on);
 }
 

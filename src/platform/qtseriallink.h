@@ -23,10 +23,10 @@ public:
     int portNumber() const override;
     QString devicePath(int number) const override;
     bool isOpen() const override;
-    int open() override;
+    SerialResult open() override;
     void close() override;
-    int setDTR(bool on) override;
-    int setRTS(bool on) override;
+    SerialResult setDTR(bool on) override;
+    SerialResult setRTS(bool on) override;
     int CTS() override;
     int DSR() override;
     int DCD() override;

@@ -181,15 +181,15 @@ struct SndfilePlayer::Impl {
         return true;
     }
 
-    unsigned play() {
+    PlayResult play() {
         endPlay();
         if (frames <= 0)
-            return kGenericFailure;
+            return PlayResult::NothingToPlay;
         SF_INFO sfInfo;
         stream = openForReading(nativePath, sfInfo);
         if (!stream || sfInfo.samplerate != rate || sfInfo.channels != channels) {
             stream.reset();
-            return kGenericFailure;
+            return PlayResult::NothingToPlay;
         }
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         const QAudioFormat format =
@@ -197,13 +197,13 @@ struct SndfilePlayer::Impl {
         if (!format.isValid() ||
             !startPushSink(sink, sinkIo, sinkDevice, retired, device, format)) {
             stream.reset();
-            return kGenericFailure;
+            return PlayResult::NothingToPlay;
         }
         playing = true;
         sinceProgress.start();
         feed(); // the first block now: the onset is not left to the next tick
         pump.start();
-        return 0;
+        return PlayResult::Started;
     }
 
     // Tops the sink up to what it takes: the file, then a little silence.
@@ -326,7 +326,7 @@ void SndfilePlayer::open(const QString& path) {
         Qt::QueuedConnection);
 }
 
-unsigned SndfilePlayer::play() {
+PlayResult SndfilePlayer::play() {
     return d->play();
 }
 

@@ -17,7 +17,7 @@ public:
     ~SndfilePlayer() override;
 
     void open(const QString& path) override;
-    unsigned play() override;
+    PlayResult play() override;
     void stop() override;
     bool isPlaying() const override;
     double position() const override;

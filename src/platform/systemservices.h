@@ -43,8 +43,8 @@ public:
     QString voiceName(int) const override { return {}; }
     int voiceGender(int) const override { return 0; }
     int voiceLanguage(int) const override { return 0; }
-    int selectVoice(int) override { return kNotCreated; }
-    int setSpeed(int) override { return kNotCreated; }
+    SpeechResult selectVoice(int) override { return SpeechResult::NotCreated; }
+    SpeechResult setSpeed(int) override { return SpeechResult::NotCreated; }
     void setVolume(int) override {}
 };
 

@@ -31,50 +31,51 @@ void RadioLink::selectChosenPort() {
 
 // ---------------------------------------------------------------- keying
 
-int RadioLink::ActiverPTT() {
+SerialResult RadioLink::ActiverPTT() {
     selectChosenPort();
     if (!s_.serial.isOpen()) {
-        if (const int r = s_.serial.open())
+        if (const SerialResult r = s_.serial.open(); r != SerialResult::Ok)
             return r;
     }
-    int r = SerialLink::kOk;
+    SerialResult r = SerialResult::Ok;
     if (form_.comboModeCOMPTT.text == QLatin1String("RTS")) {
         r = s_.serial.setDTR(false);
-        if (!r)
+        if (r == SerialResult::Ok)
             r = s_.serial.setRTS(true);
     } else {
         r = s_.serial.setDTR(true);
-        if (!r)
+        if (r == SerialResult::Ok)
             r = s_.serial.setRTS(false);
     }
-    if (r)
+    if (r != SerialResult::Ok)
         return r;
     setIndicators(kIndicatorOn);
-    return SerialLink::kOk;
+    return SerialResult::Ok;
 }
 
-int RadioLink::DesactiverPTT() {
+SerialResult RadioLink::DesactiverPTT() {
     if (form_.pttLockFerme)
-        return SerialLink::kOk; // the lock holds the transmitter keyed
+        return SerialResult::Ok; // the lock holds the transmitter keyed
     // A closed port has both lines down already.
     if (s_.serial.isOpen()) {
-        int r = s_.serial.setDTR(false);
-        if (!r)
+        SerialResult r = s_.serial.setDTR(false);
+        if (r == SerialResult::Ok)
             r = s_.serial.setRTS(false);
-        if (r)
+        if (r != SerialResult::Ok)
             return r;
     }
     setIndicators(kIndicatorOff);
-    return SerialLink::kOk;
+    return SerialResult::Ok;
 }
 
 void RadioLink::PTTLock_Click() {
     if (!form_.pttLockFerme) {
         setPTTLockPicture(form_, true);
-        ActiverPTT(); // errors ignored: the indicator shows what happened
+        // A failure leaves the indicator green: it shows what happened.
+        static_cast<void>(ActiverPTT());
     } else {
         setPTTLockPicture(form_, false);
-        DesactiverPTT();
+        static_cast<void>(DesactiverPTT());
     }
 }
 
@@ -82,23 +83,23 @@ void RadioLink::CMDTest_MouseDown() {
     beacon_.CMDSTOP();
     form_.cmdTestToolTip = QStringLiteral("ON");
     form_.cmdTestDown = true;
-    ActiverPTT();
+    static_cast<void>(ActiverPTT());
 }
 
 void RadioLink::CMDTest_MouseUp() {
     form_.cmdTestToolTip = QStringLiteral("OFF");
     form_.cmdTestDown = false;
-    DesactiverPTT();
+    static_cast<void>(DesactiverPTT());
 }
 
-int RadioLink::keyWithRetry() {
-    const int r = ActiverPTT();
-    if (r == SerialLink::kAlreadyOpen) {
+SerialResult RadioLink::keyWithRetry() {
+    const SerialResult r = ActiverPTT();
+    if (r == SerialResult::AlreadyOpen) {
         // Held by another program: one more try at opening it.
         selectChosenPort();
-        if (!s_.serial.isOpen() && s_.serial.open() != SerialLink::kOk)
+        if (!s_.serial.isOpen() && s_.serial.open() != SerialResult::Ok)
             heldPortMessage();
-    } else if (r == SerialLink::kStateCannotBeSet) {
+    } else if (r == SerialResult::StateCannotBeSet) {
         cableUnplugged();
     }
     return r;
@@ -107,8 +108,8 @@ int RadioLink::keyWithRetry() {
 bool RadioLink::keyForStart() {
     if (!form_.optPortCom || recovering_)
         return true;
-    const int r = keyWithRetry();
-    return r != SerialLink::kAlreadyOpen && r != SerialLink::kStateCannotBeSet;
+    const SerialResult r = keyWithRetry();
+    return r != SerialResult::AlreadyOpen && r != SerialResult::StateCannotBeSet;
 }
 
 void RadioLink::releaseAtEnd() {
@@ -125,8 +126,9 @@ void RadioLink::closePort() {
     if (s_.serial.isOpen()) {
         // Dropped by hand first: an adapter whose driver ignores HUPCL would
         // otherwise keep the transmitter keyed after the program is gone.
-        s_.serial.setRTS(false);
-        s_.serial.setDTR(false);
+        // Failures here mean the adapter is gone, and its lines with it.
+        static_cast<void>(s_.serial.setRTS(false));
+        static_cast<void>(s_.serial.setDTR(false));
         s_.serial.close();
     }
     setPTTLockPicture(form_, false);
@@ -155,7 +157,7 @@ bool RadioLink::keyForSending() {
         return true;
     // A port that cannot be keyed still lets the file play (the indicator stays
     // green); only a lost adapter stops the cycle.
-    return keyWithRetry() != SerialLink::kStateCannotBeSet;
+    return keyWithRetry() != SerialResult::StateCannotBeSet;
 }
 
 void RadioLink::releaseAfterSending() {
@@ -165,7 +167,7 @@ void RadioLink::releaseAfterSending() {
 bool RadioLink::releaseAfterSpeech() {
     if (!form_.optPortCom || recovering_)
         return true;
-    if (DesactiverPTT() == SerialLink::kStateCannotBeSet) {
+    if (DesactiverPTT() == SerialResult::StateCannotBeSet) {
         cableUnplugged();
         return false;
     }
@@ -254,10 +256,10 @@ void RadioLink::ChercherPortsCOM() {
         s_.serial.setPortNumber(p);
         form_.lblPortCherche = QStringLiteral("Analyse du port COM") + QString::number(p) +
                                QStringLiteral("\nen cours...");
-        const int r = s_.serial.isOpen() ? SerialLink::kOk : s_.serial.open();
-        if (r == SerialLink::kOk || r == SerialLink::kAlreadyOpen)
+        const SerialResult r = s_.serial.isOpen() ? SerialResult::Ok : s_.serial.open();
+        if (r == SerialResult::Ok || r == SerialResult::AlreadyOpen)
             list.items << QString::number(p);
-        if (r != SerialLink::kAlreadyOpen)
+        if (r != SerialResult::AlreadyOpen)
             s_.serial.close();
         form_.pgPortCom.value = static_cast<float>(p);
         // The wait lets a real device settle; a number with no device behind
@@ -314,7 +316,8 @@ void RadioLink::TimerCOR_Timer() {
     // The inputs are only readable on an open port; opening does not key.
     if (!s_.serial.isOpen() && chosenPort_ > 0) {
         selectChosenPort();
-        s_.serial.open();
+        // A port that does not open reads every input as inactive.
+        static_cast<void>(s_.serial.open());
     }
     int v = 0;
     switch (form_.comboModeCOMCOR.index) {

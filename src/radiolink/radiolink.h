@@ -27,8 +27,8 @@ public:
     RadioLink(MainForm& form, Params& params, Beacon& beacon, Services services);
 
     // Keying.
-    int ActiverPTT();
-    int DesactiverPTT();
+    SerialResult ActiverPTT();
+    SerialResult DesactiverPTT();
     void PTTLock_Click();
     void CMDTest_MouseDown();
     void CMDTest_MouseUp();
@@ -51,8 +51,8 @@ public:
     void TimerCOR_Timer();
 
     // Around one sending (speech or file), when keying by the serial line:
-    // keying retries the port once when it is held (8005); a release that
-    // finds the adapter gone (8015) runs the cable-unplugged recovery.
+    // keying retries the port once when it is held; a release that
+    // finds the adapter gone runs the cable-unplugged recovery.
     // keyForStart returns false when keying failed with the port held, after
     // the one retry; the caller then skips the rest of its start steps.
     bool keyForStart();
@@ -82,7 +82,7 @@ private:
     void heldPortMessage();
     // Keys; a held port gets one more open (and a message if that fails too),
     // a lost adapter the recovery. Returns what keying gave first.
-    int keyWithRetry();
+    SerialResult keyWithRetry();
     // Points the link at the chosen port, closing it first when it is open on
     // another one (the link refuses a new number while open).
     void selectChosenPort();

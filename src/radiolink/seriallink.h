@@ -4,20 +4,23 @@
 
 namespace ondrix {
 
+// What an open or a line change gave. Nodiscard: a keying failure nobody
+// looks at is how a transmitter stays keyed.
+enum class [[nodiscard]] SerialResult{
+    Ok,
+    // The port is already open, or held by another program.
+    AlreadyOpen,
+    // The line state cannot be set: the device has gone (adapter pulled out).
+    StateCannotBeSet,
+    // The port does not exist or cannot be opened for another reason.
+    CannotOpen,
+};
+
 // The serial port as the radio link uses it: one port at a time, chosen by
 // number, its two output lines (RTS, DTR) and its four modem-status inputs.
 // Nothing else (speed, framing, data) is ever used.
 class SerialLink {
 public:
-    // Results of open and of line changes.
-    static constexpr int kOk = 0;
-    // The port is already open, or held by another program.
-    static constexpr int kAlreadyOpen = 8005;
-    // The line state cannot be set: the device has gone (adapter pulled out).
-    static constexpr int kStateCannotBeSet = 8015;
-    // The port does not exist or cannot be opened for another reason.
-    static constexpr int kCannotOpen = 8002;
-
     virtual ~SerialLink() = default;
 
     // Selects the port (1 = first port of the port map) for the next open.
@@ -29,12 +32,12 @@ public:
     virtual QString devicePath(int number) const = 0;
 
     virtual bool isOpen() const = 0;
-    virtual int open() = 0;
+    virtual SerialResult open() = 0;
     // Closing drops RTS and DTR.
     virtual void close() = 0;
 
-    virtual int setDTR(bool on) = 0;
-    virtual int setRTS(bool on) = 0;
+    virtual SerialResult setDTR(bool on) = 0;
+    virtual SerialResult setRTS(bool on) = 0;
 
     // Modem-status inputs: non-zero while active; 0 when inactive or when no
     // port is usable. They never fail and have no side effect.

@@ -27,9 +27,9 @@ void Station::PlayerTap::open(const QString& path) {
     inner_.open(path);
 }
 
-unsigned Station::PlayerTap::play() {
-    const unsigned r = inner_.play();
-    if (r == 0 && station_.onFilePlayed)
+PlayResult Station::PlayerTap::play() {
+    const PlayResult r = inner_.play();
+    if (r == PlayResult::Started && station_.onFilePlayed)
         station_.onFilePlayed(path_);
     return r;
 }

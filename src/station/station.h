@@ -68,7 +68,7 @@ private:
     public:
         PlayerTap(FilePlayer& inner, Station& station);
         void open(const QString& path) override;
-        unsigned play() override;
+        PlayResult play() override;
         void stop() override { inner_.stop(); }
         bool isPlaying() const override { return inner_.isPlaying(); }
         double position() const override { return inner_.position(); }
@@ -93,8 +93,10 @@ private:
         QString voiceName(int index) const override { return inner_.voiceName(index); }
         int voiceGender(int index) const override { return inner_.voiceGender(index); }
         int voiceLanguage(int index) const override { return inner_.voiceLanguage(index); }
-        int selectVoice(int index) override { return inner_.selectVoice(index); }
-        int setSpeed(int wordsPerMinute) override { return inner_.setSpeed(wordsPerMinute); }
+        SpeechResult selectVoice(int index) override { return inner_.selectVoice(index); }
+        SpeechResult setSpeed(int wordsPerMinute) override {
+            return inner_.setSpeed(wordsPerMinute);
+        }
         void setVolume(int percent) override { inner_.setVolume(percent); }
 
     private:

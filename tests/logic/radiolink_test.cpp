@@ -48,11 +48,11 @@ TEST_F(RadioLinkTest, KeyingOrderOfTheLines) {
         serial.log.clear();
         choosePort("1");
         chooseLine(c.line);
-        EXPECT_EQ(radio.ActiverPTT(), 0);
+        EXPECT_EQ(radio.ActiverPTT(), SerialResult::Ok);
         EXPECT_EQ(take(), c.keyed) << c.line;
         EXPECT_EQ(f.shapePTTColour, kIndicatorOn);
         EXPECT_EQ(f.lblDTMFPTTColour, kIndicatorOn);
-        EXPECT_EQ(radio.DesactiverPTT(), 0);
+        EXPECT_EQ(radio.DesactiverPTT(), SerialResult::Ok);
         EXPECT_EQ(take(), QStringList({"DTR 0", "RTS 0"})) << c.line;
         EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
         EXPECT_EQ(f.lblDTMFPTTColour, kIndicatorOff);
@@ -83,7 +83,7 @@ TEST_F(RadioLinkTest, LockHoldsTheTransmitterUntilOpened) {
 
 TEST_F(RadioLinkTest, LineAndPortChangesTakeEffectAtTheNextKeying) {
     choosePort("1");
-    radio.ActiverPTT();
+    ASSERT_EQ(radio.ActiverPTT(), SerialResult::Ok);
     take();
     chooseLine("DTR");
     choosePort("3");
@@ -91,9 +91,9 @@ TEST_F(RadioLinkTest, LineAndPortChangesTakeEffectAtTheNextKeying) {
     EXPECT_TRUE(serial.rts);
     EXPECT_EQ(p.params().get(8), "DTR");
     EXPECT_EQ(p.params().get(44), "3");
-    radio.DesactiverPTT();
+    ASSERT_EQ(radio.DesactiverPTT(), SerialResult::Ok);
     take();
-    radio.ActiverPTT();
+    ASSERT_EQ(radio.ActiverPTT(), SerialResult::Ok);
     EXPECT_EQ(take(), QStringList({"close", "open 3", "DTR 1", "RTS 0"}));
 }
 
@@ -129,7 +129,7 @@ TEST_F(RadioLinkTest, TestButtonKeysWhileHeldAndStopsTheFileCycle) {
 
 TEST_F(RadioLinkTest, KeyingWithNoUsablePortLeavesTheIndicatorGreen) {
     choosePort("9"); // no device
-    EXPECT_EQ(radio.ActiverPTT(), SerialLink::kCannotOpen);
+    EXPECT_EQ(radio.ActiverPTT(), SerialResult::CannotOpen);
     EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
     p.PTTLock_Click(); // errors ignored, nothing crashes
     EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
@@ -389,7 +389,7 @@ TEST_F(RadioLinkTest, FileSendingKeyingFailures) {
     serial.present = {1};
     p.IMGActualiser_Click();
     ASSERT_EQ(radio.chosenPort(), 1);
-    serial.open();
+    ASSERT_EQ(serial.open(), SerialResult::Ok);
     serial.removed = true;
     const int plays = player.plays;
     p.BTPlay_Click();

@@ -98,7 +98,7 @@ protected:
     Clock::time_point playToEnd(int timeoutMs = 5000) {
         const int before = finished;
         const auto at = Clock::now();
-        EXPECT_EQ(player.play(), 0u);
+        EXPECT_EQ(player.play(), PlayResult::Started);
         EXPECT_TRUE(QTest::qWaitFor([&] { return finished > before; }, timeoutMs))
             << "onFinished never came";
         return at;
@@ -234,7 +234,7 @@ TEST(PlayerVolumeValue, IsClampedToTheSliderRange) {
 TEST_F(PlayerTest, VolumeChangeIsHeardWithinTheSinkBuffer) {
     player.open(tone("long.wav", ToneFormat::Wav, {1.0, 48000, 1}));
     ASSERT_NO_FATAL_FAILURE(startRecording());
-    ASSERT_EQ(player.play(), 0u);
+    ASSERT_EQ(player.play(), PlayResult::Started);
     QTest::qWait(400);
     const auto changedAt = Clock::now();
     player.setVolume(-2500);
@@ -277,7 +277,7 @@ TEST_F(PlayerTest, StartsPromptlyAtEachPlay) {
 TEST_F(PlayerTest, ReportsTheEndOnceAfterTheLastSampleIsHeard) {
     player.open(tone("short.wav", ToneFormat::Wav, {0.3, 48000, 1}));
     ASSERT_NO_FATAL_FAILURE(startRecording());
-    ASSERT_EQ(player.play(), 0u);
+    ASSERT_EQ(player.play(), PlayResult::Started);
     QTest::qWait(150);
     EXPECT_TRUE(player.isPlaying());
     EXPECT_GT(player.position(), 0.03);
@@ -302,7 +302,7 @@ TEST_F(PlayerTest, ReportsTheEndOnceAfterTheLastSampleIsHeard) {
 TEST_F(PlayerTest, StopSilencesAtOnceAndReportsNoEnd) {
     player.open(tone("long.wav", ToneFormat::Wav, {1.0, 48000, 1}));
     ASSERT_NO_FATAL_FAILURE(startRecording());
-    ASSERT_EQ(player.play(), 0u);
+    ASSERT_EQ(player.play(), PlayResult::Started);
     QTest::qWait(300);
     const auto stoppedAt = Clock::now();
     player.stop();
@@ -322,10 +322,10 @@ TEST_F(PlayerTest, StopSilencesAtOnceAndReportsNoEnd) {
 TEST_F(PlayerTest, PlayDuringAPlayRestartsFromTheBeginning) {
     player.open(tone("long.wav", ToneFormat::Wav, {1.0, 48000, 1}));
     ASSERT_NO_FATAL_FAILURE(startRecording());
-    ASSERT_EQ(player.play(), 0u);
+    ASSERT_EQ(player.play(), PlayResult::Started);
     QTest::qWait(500);
     const auto restartedAt = Clock::now();
-    ASSERT_EQ(player.play(), 0u);
+    ASSERT_EQ(player.play(), PlayResult::Started);
     EXPECT_TRUE(player.isPlaying());
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished == 1; }, 3000));
     QTest::qWait(300);
@@ -344,7 +344,7 @@ TEST_F(PlayerTest, AStalledOutputStillEndsThePlay) {
     ASSERT_GT(server, 0)
         << "the rig's pulseaudio.pid is not found: source the env file of scripts/rig.sh";
     player.open(tone("long.wav", ToneFormat::Wav, {1.0, 48000, 1}));
-    ASSERT_EQ(player.play(), 0u);
+    ASSERT_EQ(player.play(), PlayResult::Started);
     QTest::qWait(200);
     {
         const FrozenServer frozen(server);
@@ -388,7 +388,7 @@ TEST_F(PlayerTest, APlayerDestroyedBeforeItsNoticeIsNotCalled) {
     auto doomed = std::make_unique<SndfilePlayer>();
     doomed->onDurationKnown = [&] { ++notices; };
     doomed->open(a);
-    EXPECT_EQ(doomed->play(), 0u);
+    EXPECT_EQ(doomed->play(), PlayResult::Started);
     doomed.reset();
     QTest::qWait(50);
     EXPECT_EQ(notices, 0);
@@ -492,7 +492,7 @@ TEST_P(PlayerBadInput, LeavesNoFileAndFailsToPlay) {
 
     player.open(c.make(dir));
     EXPECT_EQ(player.duration(), 0.0);
-    EXPECT_EQ(player.play(), FilePlayer::kGenericFailure);
+    EXPECT_EQ(player.play(), PlayResult::NothingToPlay);
     EXPECT_FALSE(player.isPlaying());
     EXPECT_EQ(player.position(), 0.0);
     QTest::qWait(30);
@@ -506,7 +506,7 @@ INSTANTIATE_TEST_SUITE_P(Files, PlayerBadInput, ::testing::ValuesIn(kBadInputs),
 TEST(PlayerWithoutFile, FailsToPlay) {
     SndfilePlayer player;
     EXPECT_EQ(player.duration(), 0.0);
-    EXPECT_EQ(player.play(), FilePlayer::kGenericFailure);
+    EXPECT_EQ(player.play(), PlayResult::NothingToPlay);
     EXPECT_FALSE(player.isPlaying());
     player.stop();
 }
@@ -524,12 +524,12 @@ TEST(PlayerWithoutFile, FailsToPlay) {
     player.onFinished = [&] { ++finished; };
     player.open(path);
     ok = ok && std::abs(player.duration() - 0.3) < 1e-9;
-    const unsigned result = player.play();
+    const PlayResult result = player.play();
     // Either refused, or "played" to nobody and ended.
-    if (result == 0)
+    if (result == PlayResult::Started)
         ok = ok && QTest::qWaitFor([&] { return finished == 1; }, 3000);
     else
-        ok = ok && result == FilePlayer::kGenericFailure;
+        ok = ok && result == PlayResult::NothingToPlay;
     std::fflush(nullptr);
     std::_Exit(ok ? 0 : 1);
 }

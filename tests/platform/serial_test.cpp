@@ -90,9 +90,9 @@ TEST(SerialPortMapTest, IsReadFromTheEnvironment) {
 
 TEST_F(SerialTest, MapIsReadAgainAtEachOpen) {
     usePorts({});
-    EXPECT_EQ(link.open(), SerialLink::kCannotOpen);
+    EXPECT_EQ(link.open(), SerialResult::CannotOpen);
     usePorts({pty.path()}); // the adapter was plugged in
-    EXPECT_EQ(link.open(), SerialLink::kOk);
+    EXPECT_EQ(link.open(), SerialResult::Ok);
     EXPECT_TRUE(link.isOpen());
 }
 
@@ -120,9 +120,9 @@ TEST_F(SerialTest, RefusesWhatItCannotOpen) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(link.setPortNumber(c.number));
-        EXPECT_EQ(link.open(), SerialLink::kCannotOpen);
+        EXPECT_EQ(link.open(), SerialResult::CannotOpen);
         EXPECT_FALSE(link.isOpen());
-        EXPECT_EQ(link.setRTS(true), SerialLink::kStateCannotBeSet);
+        EXPECT_EQ(link.setRTS(true), SerialResult::StateCannotBeSet);
     }
 }
 
@@ -131,16 +131,16 @@ TEST_F(SerialTest, PortWhoseLinesCannotBeSetIsRefused) {
     // would be: useless for keying, and not to be reported open.
     const QByteArray dir = qgetenv("ONDRIX_MODEMSHIM_DIR");
     qunsetenv("ONDRIX_MODEMSHIM_DIR");
-    EXPECT_EQ(link.open(), SerialLink::kCannotOpen);
+    EXPECT_EQ(link.open(), SerialResult::CannotOpen);
     EXPECT_FALSE(link.isOpen());
     qputenv("ONDRIX_MODEMSHIM_DIR", dir);
-    EXPECT_EQ(link.open(), SerialLink::kOk);
+    EXPECT_EQ(link.open(), SerialResult::Ok);
 }
 
 TEST_F(SerialTest, PortNumberIsFixedWhileOpen) {
     usePorts({pty.path(), pty.path()});
-    ASSERT_EQ(link.open(), SerialLink::kOk);
-    EXPECT_EQ(link.open(), SerialLink::kAlreadyOpen);
+    ASSERT_EQ(link.open(), SerialResult::Ok);
+    EXPECT_EQ(link.open(), SerialResult::AlreadyOpen);
     EXPECT_FALSE(link.setPortNumber(2));
     EXPECT_EQ(link.portNumber(), 1);
     link.close();
@@ -152,31 +152,31 @@ TEST_F(SerialTest, KeyingIsSeenOnTheLinesAndCloseDropsThem) {
     // The kernel raises both lines when a real port opens, and the far side
     // presents a carrier.
     lines().setBits(TIOCM_RTS | TIOCM_DTR | TIOCM_CAR);
-    ASSERT_EQ(link.open(), SerialLink::kOk);
+    ASSERT_EQ(link.open(), SerialResult::Ok);
     EXPECT_EQ(outputs(), 0) << "a freshly opened port must not key the transmitter";
 
-    EXPECT_EQ(link.setRTS(true), SerialLink::kOk);
+    EXPECT_EQ(link.setRTS(true), SerialResult::Ok);
     EXPECT_EQ(outputs(), TIOCM_RTS);
-    EXPECT_EQ(link.setDTR(true), SerialLink::kOk);
+    EXPECT_EQ(link.setDTR(true), SerialResult::Ok);
     EXPECT_EQ(outputs(), TIOCM_RTS | TIOCM_DTR);
-    EXPECT_EQ(link.setRTS(false), SerialLink::kOk);
+    EXPECT_EQ(link.setRTS(false), SerialResult::Ok);
     EXPECT_EQ(outputs(), TIOCM_DTR);
-    EXPECT_EQ(link.setRTS(true), SerialLink::kOk);
+    EXPECT_EQ(link.setRTS(true), SerialResult::Ok);
 
     link.close();
     EXPECT_FALSE(link.isOpen());
     EXPECT_EQ(outputs(), 0);
     EXPECT_EQ(lines().bits() & kInputs, TIOCM_CAR) << "inputs belong to the far side";
-    EXPECT_EQ(link.setRTS(true), SerialLink::kStateCannotBeSet);
+    EXPECT_EQ(link.setRTS(true), SerialResult::StateCannotBeSet);
 }
 
 TEST_F(SerialTest, DestroyingTheLinkReleasesTheTransmitter) {
     {
         QtSerialLink other;
         other.setPortNumber(1);
-        ASSERT_EQ(other.open(), SerialLink::kOk);
-        ASSERT_EQ(other.setRTS(true), SerialLink::kOk);
-        ASSERT_EQ(other.setDTR(true), SerialLink::kOk);
+        ASSERT_EQ(other.open(), SerialResult::Ok);
+        ASSERT_EQ(other.setRTS(true), SerialResult::Ok);
+        ASSERT_EQ(other.setDTR(true), SerialResult::Ok);
     }
     EXPECT_EQ(outputs(), 0);
 }
@@ -193,8 +193,8 @@ TEST_F(SerialTest, ModemInputsAreRead) {
         {"RI", TIOCM_RNG, &SerialLink::RI},
     };
     SerialLink& serial = link;
-    ASSERT_EQ(link.open(), SerialLink::kOk);
-    ASSERT_EQ(link.setRTS(true), SerialLink::kOk); // outputs never show as inputs
+    ASSERT_EQ(link.open(), SerialResult::Ok);
+    ASSERT_EQ(link.setRTS(true), SerialResult::Ok); // outputs never show as inputs
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         lines().setInputs(kInputs, false);
@@ -214,26 +214,26 @@ TEST_F(SerialTest, ModemInputsAreRead) {
 TEST_F(SerialTest, AdapterRemovedWhileKeyed) {
     struct Case {
         const char* what;
-        int (SerialLink::*set)(bool);
+        SerialResult (SerialLink::*set)(bool);
     } cases[] = {{"RTS", &SerialLink::setRTS}, {"DTR", &SerialLink::setDTR}};
     SerialLink& serial = link;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         lines().setInputs(TIOCM_CTS, true);
-        ASSERT_EQ(link.open(), SerialLink::kOk);
-        ASSERT_EQ((serial.*c.set)(true), SerialLink::kOk);
+        ASSERT_EQ(link.open(), SerialResult::Ok);
+        ASSERT_EQ((serial.*c.set)(true), SerialResult::Ok);
 
         lines().setRemoved(true);
         // Reading the inputs reports nothing but changes nothing.
         EXPECT_EQ(link.CTS(), 0);
         EXPECT_TRUE(link.isOpen());
-        EXPECT_EQ((serial.*c.set)(false), SerialLink::kStateCannotBeSet);
+        EXPECT_EQ((serial.*c.set)(false), SerialResult::StateCannotBeSet);
         EXPECT_FALSE(link.isOpen()) << "the port is given up once its device is gone";
-        EXPECT_EQ((serial.*c.set)(false), SerialLink::kStateCannotBeSet);
-        EXPECT_EQ(link.open(), SerialLink::kCannotOpen) << "still gone";
+        EXPECT_EQ((serial.*c.set)(false), SerialResult::StateCannotBeSet);
+        EXPECT_EQ(link.open(), SerialResult::CannotOpen) << "still gone";
 
         lines().setRemoved(false);
-        EXPECT_EQ(link.open(), SerialLink::kOk) << "plugged back in";
+        EXPECT_EQ(link.open(), SerialResult::Ok) << "plugged back in";
         EXPECT_EQ(outputs(), 0);
         EXPECT_NE(link.CTS(), 0);
         link.close();
@@ -241,14 +241,14 @@ TEST_F(SerialTest, AdapterRemovedWhileKeyed) {
 }
 
 TEST_F(SerialTest, AdapterUnpluggedWhileKeyed) {
-    ASSERT_EQ(link.open(), SerialLink::kOk);
-    ASSERT_EQ(link.setRTS(true), SerialLink::kOk);
+    ASSERT_EQ(link.open(), SerialResult::Ok);
+    ASSERT_EQ(link.setRTS(true), SerialResult::Ok);
     // Closing the master hangs the slave up, as the kernel does to a USB
     // adapter's open descriptors when it is pulled out.
     pty.unplug();
     EXPECT_LT(cpuWhileEventLoopRuns(200), 0.05) << "nothing may spin on the dead device";
     EXPECT_EQ(link.RI(), 0);
-    EXPECT_EQ(link.setRTS(false), SerialLink::kStateCannotBeSet);
+    EXPECT_EQ(link.setRTS(false), SerialResult::StateCannotBeSet);
     EXPECT_FALSE(link.isOpen());
 }
 
@@ -261,23 +261,23 @@ TEST_F(SerialTest, PortHeldByAnotherProgram) {
         ASSERT_TRUE(holder.waitForReadyRead(5000)) << holder.readAllStandardError().data();
         ASSERT_EQ(holder.readLine().trimmed(), "ready");
 
-        EXPECT_EQ(link.open(), SerialLink::kAlreadyOpen);
+        EXPECT_EQ(link.open(), SerialResult::AlreadyOpen);
         EXPECT_FALSE(link.isOpen());
 
         holder.closeWriteChannel();
         ASSERT_TRUE(holder.waitForFinished(5000));
-        EXPECT_EQ(link.open(), SerialLink::kOk) << "free again once the other program let go";
+        EXPECT_EQ(link.open(), SerialResult::Ok) << "free again once the other program let go";
         link.close();
     }
 }
 
 TEST_F(SerialTest, OneHolderWithinThisProgramToo) {
-    ASSERT_EQ(link.open(), SerialLink::kOk);
+    ASSERT_EQ(link.open(), SerialResult::Ok);
     QtSerialLink other;
     other.setPortNumber(1);
-    EXPECT_EQ(other.open(), SerialLink::kAlreadyOpen);
+    EXPECT_EQ(other.open(), SerialResult::AlreadyOpen);
     link.close();
-    EXPECT_EQ(other.open(), SerialLink::kOk);
+    EXPECT_EQ(other.open(), SerialResult::Ok);
 }
 
 TEST_F(SerialTest, KernelDropsTheLinesIfTheProgramDies) {
@@ -286,7 +286,7 @@ TEST_F(SerialTest, KernelDropsTheLinesIfTheProgramDies) {
     tio.c_cflag &= ~HUPCL;
     ASSERT_EQ(tcsetattr(pty.masterFd(), TCSANOW, &tio), 0);
 
-    ASSERT_EQ(link.open(), SerialLink::kOk);
+    ASSERT_EQ(link.open(), SerialResult::Ok);
     ASSERT_EQ(tcgetattr(pty.masterFd(), &tio), 0);
     EXPECT_TRUE(tio.c_cflag & HUPCL) << "HUPCL: hang up (drop RTS and DTR) on last close";
 }

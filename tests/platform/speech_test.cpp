@@ -195,7 +195,7 @@ protected:
         const QString problem = rigProblem();
         ASSERT_TRUE(problem.isEmpty()) << problem.toStdString();
         ASSERT_TRUE(engine.available()) << engine.unavailableReason().toStdString();
-        ASSERT_EQ(engine.selectVoice(voiceIndex(engine, "French")), 0);
+        ASSERT_EQ(engine.selectVoice(voiceIndex(engine, "French")), SpeechResult::Ok);
         reports.attach(engine);
     }
 
@@ -282,12 +282,12 @@ TEST(EspeakVoices, SelectingAVoiceOutsideTheListFails) {
     const int count = engine.voiceCount();
     const struct {
         int index;
-        int result;
-    } cases[] = {{0, 0},
-                 {count - 1, 0},
-                 {-1, SpeechEngine::kVoiceUnusable},
-                 {count, SpeechEngine::kVoiceUnusable},
-                 {1 << 30, SpeechEngine::kVoiceUnusable}};
+        SpeechResult result;
+    } cases[] = {{0, SpeechResult::Ok},
+                 {count - 1, SpeechResult::Ok},
+                 {-1, SpeechResult::VoiceUnusable},
+                 {count, SpeechResult::VoiceUnusable},
+                 {1 << 30, SpeechResult::VoiceUnusable}};
     for (const auto& c : cases)
         EXPECT_EQ(engine.selectVoice(c.index), c.result) << "index " << c.index;
 }
@@ -297,15 +297,11 @@ TEST(EspeakSpeed, RefusesWhatEspeakDoesNotTake) {
     ASSERT_TRUE(engine.available());
     const struct {
         int wpm;
-        int result;
-    } cases[] = {{80, 0},
-                 {175, 0},
-                 {450, 0},
-                 {5, EspeakEngine::kSpeedRefused},
-                 {79, EspeakEngine::kSpeedRefused},
-                 {451, EspeakEngine::kSpeedRefused},
-                 {0, EspeakEngine::kSpeedRefused},
-                 {-100, EspeakEngine::kSpeedRefused}};
+        SpeechResult result;
+    } cases[] = {{80, SpeechResult::Ok},      {175, SpeechResult::Ok},
+                 {450, SpeechResult::Ok},     {5, SpeechResult::Refused},
+                 {79, SpeechResult::Refused}, {451, SpeechResult::Refused},
+                 {0, SpeechResult::Refused},  {-100, SpeechResult::Refused}};
     for (const auto& c : cases)
         EXPECT_EQ(engine.setSpeed(c.wpm), c.result) << c.wpm << " wpm";
 }
@@ -327,9 +323,9 @@ TEST_P(SpeechVoicePitch, SoundsItsGender) {
     const PitchCase& c = GetParam();
     const int index = voiceIndex(engine, c.voice);
     ASSERT_GE(index, 0);
-    ASSERT_EQ(engine.selectVoice(index), 0);
+    ASSERT_EQ(engine.selectVoice(index), SpeechResult::Ok);
     ASSERT_EQ(engine.voiceGender(index), c.female ? 1 : 2);
-    engine.setSpeed(300);
+    ASSERT_EQ(engine.setSpeed(300), SpeechResult::Ok);
     std::vector<int16_t> rec;
     const Span span = speakAlone(kShort, &rec);
     ASSERT_GT(span.length(), 0.5);
@@ -400,7 +396,7 @@ TEST_F(SpeechTest, AccentsAndSymbolsAreReadAsFrench) {
     // Each "€" is read "euro(s)", each "œ" as in "œuf": the accented text lasts
     // as long as its plain spelling. Read as Latin-1, the euros go unsaid;
     // read twice-encoded, every accent becomes a string of symbol names.
-    engine.setSpeed(300);
+    ASSERT_EQ(engine.setSpeed(300), SpeechResult::Ok);
     const Span accented =
         speakAlone(QStringLiteral("Un €, deux €, trois €, quatre € ; l’œuf du bœuf à Noël."));
     const Span plain = speakAlone(
@@ -414,11 +410,11 @@ TEST_F(SpeechTest, AccentsAndSymbolsAreReadAsFrench) {
 }
 
 TEST_F(SpeechTest, SpeedChangesTheLengthAndARefusedSpeedKeepsThePrevious) {
-    ASSERT_EQ(engine.setSpeed(120), 0);
+    ASSERT_EQ(engine.setSpeed(120), SpeechResult::Ok);
     const Span slow = speakAlone(kShort);
-    ASSERT_EQ(engine.setSpeed(300), 0);
+    ASSERT_EQ(engine.setSpeed(300), SpeechResult::Ok);
     const Span fast = speakAlone(kShort);
-    EXPECT_EQ(engine.setSpeed(5), EspeakEngine::kSpeedRefused);
+    EXPECT_EQ(engine.setSpeed(5), SpeechResult::Refused);
     const Span afterRefusal = speakAlone(kShort);
 
     std::cout << "[ measured ] " << kShort.toStdString() << " at 120 wpm: " << slow.length()
@@ -446,7 +442,7 @@ class SpeechQueue : public SpeechTest, public ::testing::WithParamInterface<Queu
 // The next period's text may come while the last is still sounding: it
 // follows after a pause, inside the same keying.
 TEST_P(SpeechQueue, ASecondTextFollowsInTheSameBurst) {
-    engine.setSpeed(300);
+    ASSERT_EQ(engine.setSpeed(300), SpeechResult::Ok);
     const Span single = speakAlone(kShort);
     ASSERT_GT(single.length(), 0.5);
     reports = Reports{};
@@ -530,7 +526,7 @@ TEST_F(SpeechTest, StopBeforeTheFirstSampleReportsNothing) {
 }
 
 TEST_F(SpeechTest, AfterAStopTheEndComesBeforeTheNextStart) {
-    engine.setSpeed(300);
+    ASSERT_EQ(engine.setSpeed(300), SpeechResult::Ok);
     engine.speak(kLong);
     ASSERT_TRUE(QTest::qWaitFor([&] { return reports.started == 1; }, 2000));
     QTest::qWait(200);
@@ -544,7 +540,7 @@ TEST_F(SpeechTest, AfterAStopTheEndComesBeforeTheNextStart) {
 // What the beacon's callbacks may do: stop from "started" (the transmitter
 // could not be keyed), speak again from "finished".
 TEST_F(SpeechTest, CallbacksMayStopOrSpeakAgain) {
-    engine.setSpeed(300);
+    ASSERT_EQ(engine.setSpeed(300), SpeechResult::Ok);
     engine.onStarted = [this] {
         reports.note("started");
         ++reports.started;
@@ -602,7 +598,7 @@ class SpeechVolume : public SpeechTest, public ::testing::WithParamInterface<Vol
 
 TEST_P(SpeechVolume, ScalesTheSamples) {
     const VolumeCase& c = GetParam();
-    engine.setSpeed(300);
+    ASSERT_EQ(engine.setSpeed(300), SpeechResult::Ok);
     std::vector<int16_t> full;
     const Span reference = speakAlone(kShort, &full);
     ASSERT_GT(reference.length(), 0.5);
@@ -723,7 +719,7 @@ class SpeechFault : public SpeechTest, public ::testing::WithParamInterface<Faul
 // heard, the error is reported, and the transmitter, if keyed, is released.
 TEST_P(SpeechFault, EndsTheSpeechWhereItHappened) {
     const FaultCase& c = GetParam();
-    engine.setSpeed(300);
+    ASSERT_EQ(engine.setSpeed(300), SpeechResult::Ok);
     const Span single = speakAlone(kShort);
     const double heardS = c.heardS < 0 ? single.length() : c.heardS;
     reports = Reports{};
@@ -811,7 +807,7 @@ TEST(EspeakData, AnEngineAskingForOtherDataThanThatInUseIsNotAvailable) {
     EXPECT_FALSE(second.available());
     EXPECT_FALSE(second.unavailableReason().isEmpty());
     EXPECT_EQ(second.voiceCount(), 0);
-    EXPECT_EQ(second.selectVoice(0), SpeechEngine::kNotCreated);
+    EXPECT_EQ(second.selectVoice(0), SpeechResult::NotCreated);
     EspeakEngine third;
     EXPECT_TRUE(third.available());
 }
@@ -841,8 +837,8 @@ TEST(EspeakData, AnEngineAskingForOtherDataThanThatInUseIsNotAvailable) {
         check(!engine.unavailableReason().isEmpty(), name + ": no reason given");
         check(engine.voiceCount() == 0, name + ": voices listed");
         check(engine.voiceName(0).isEmpty(), name + ": a voice name");
-        check(engine.selectVoice(0) == SpeechEngine::kNotCreated, name + ": selectVoice");
-        check(engine.setSpeed(150) == SpeechEngine::kNotCreated, name + ": setSpeed");
+        check(engine.selectVoice(0) == SpeechResult::NotCreated, name + ": selectVoice");
+        check(engine.setSpeed(150) == SpeechResult::NotCreated, name + ": setSpeed");
         engine.setVolume(50);
         engine.speak(QStringLiteral("Bonjour"));
         QTest::qWait(200);

@@ -58,19 +58,19 @@ public:
             onDurationKnown();
     }
     std::function<void()> onPlay; // called as each play starts
-    unsigned play() override {
+    PlayResult play() override {
         if (onPlay)
             onPlay();
         if (openName.isEmpty()) {
             ++failedPlays;
-            return kGenericFailure;
+            return PlayResult::NothingToPlay;
         }
         ++plays;
         playing = true;
         started_ = clock_ ? clock_->now() : QDateTime();
         if (clock_)
             playTimesMs.push_back(clock_->now().toMSecsSinceEpoch());
-        return 0;
+        return PlayResult::Started;
     }
     void stop() override {
         ++stops;
@@ -154,19 +154,19 @@ public:
     QString voiceName(int i) const override { return valid(i) ? voices[i].name : QString(); }
     int voiceGender(int i) const override { return valid(i) ? voices[i].gender : 0; }
     int voiceLanguage(int i) const override { return valid(i) ? voices[i].language : 0; }
-    int selectVoice(int i) override {
+    SpeechResult selectVoice(int i) override {
         if (!created)
-            return kNotCreated;
+            return SpeechResult::NotCreated;
         if (!valid(i) || !voices[i].usable)
-            return kVoiceUnusable;
+            return SpeechResult::VoiceUnusable;
         selected = i;
-        return 0;
+        return SpeechResult::Ok;
     }
-    int setSpeed(int wpm) override {
+    SpeechResult setSpeed(int wpm) override {
         if (wpm < minSpeed || wpm > maxSpeed)
-            return 1;
+            return SpeechResult::Refused;
         speed = wpm;
-        return 0;
+        return SpeechResult::Ok;
     }
     void setVolume(int percent) override { volume = percent; }
 
@@ -227,37 +227,37 @@ public:
         return n >= 1 && n <= mapSize ? QString("/dev/fake%1").arg(n) : QString();
     }
     bool isOpen() const override { return opened; }
-    int open() override {
+    SerialResult open() override {
         log << QString("open %1").arg(number);
         if (opened || held.count(number))
-            return kAlreadyOpen;
+            return SerialResult::AlreadyOpen;
         if (!present.count(number))
-            return kCannotOpen;
+            return SerialResult::CannotOpen;
         opened = true;
-        return kOk;
+        return SerialResult::Ok;
     }
     void close() override {
         log << "close";
         opened = false;
         rts = dtr = false;
     }
-    int setDTR(bool on) override { return line("DTR", dtr, on); }
-    int setRTS(bool on) override { return line("RTS", rts, on); }
+    SerialResult setDTR(bool on) override { return line("DTR", dtr, on); }
+    SerialResult setRTS(bool on) override { return line("RTS", rts, on); }
     int CTS() override { return opened ? cts : 0; }
     int DSR() override { return opened ? dsr : 0; }
     int DCD() override { return opened ? dcd : 0; }
     int RI() override { return opened ? ri : 0; }
 
 private:
-    int line(const char* name, bool& state, bool on) {
+    SerialResult line(const char* name, bool& state, bool on) {
         if (!opened || removed) {
             log << QString("%1 failed").arg(name);
             opened = false;
-            return kStateCannotBeSet;
+            return SerialResult::StateCannotBeSet;
         }
         log << QString("%1 %2").arg(name).arg(on ? 1 : 0);
         state = on;
-        return kOk;
+        return SerialResult::Ok;
     }
 };
 
