@@ -5,6 +5,14 @@
 
 namespace ondrix {
 
+QString eventLine(const QDateTime& when, const QString& text) {
+    QString line = text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral(" / "));
+    line.replace(QLatin1Char('\n'), QStringLiteral(" / "));
+    line.replace(QLatin1Char('\r'), QStringLiteral(" / "));
+    return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char(' ') + line;
+}
+
 int EventBus::subscribe(Handler handler) {
     const int id = nextId_++;
     subscribers_.push_back({id, std::move(handler)});

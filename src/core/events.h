@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include <functional>
@@ -32,6 +33,12 @@ struct Event {
     // The line as the operator reads it, in French, without the time.
     QString text;
 };
+
+// The line every log keeps for an event: "yyyy-MM-dd HH:mm:ss text", with the
+// line breaks inside the text turned into " / " (one event, one line). No
+// final newline. The window-less log and the station's log book both print
+// through it, so their lines never differ.
+QString eventLine(const QDateTime& when, const QString& text);
 
 // Hands every event to each subscriber, in the order they were published.
 // A subscriber may subscribe or unsubscribe others while an event is being

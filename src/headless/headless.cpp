@@ -1,5 +1,7 @@
 #include "headless/headless.h"
 
+#include "core/events.h"
+
 #include <QFileInfo>
 
 #include <utility>
@@ -7,12 +9,7 @@
 namespace ondrix {
 
 void EventLog::print(const QString& text) {
-    QString line = text;
-    line.replace(QStringLiteral("\r\n"), QStringLiteral(" / "));
-    line.replace(QLatin1Char('\n'), QStringLiteral(" / "));
-    line.replace(QLatin1Char('\r'), QStringLiteral(" / "));
-    const QString stamp = clock_.now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    std::fprintf(out_, "%s %s\n", stamp.toUtf8().constData(), line.toUtf8().constData());
+    std::fprintf(out_, "%s\n", eventLine(clock_.now(), text).toUtf8().constData());
     std::fflush(out_);
 }
 
