@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         p.IMGActualiser_Click();
         std::printf("port search, %s: blocked %lld ms; found %lld\n", c.what,
                     static_cast<long long>(t.elapsed()),
-                    static_cast<long long>(p.form().portComList.items.size()));
+                    static_cast<long long>(p.state().radio.portList.items.size()));
     }
     return 0;
 }

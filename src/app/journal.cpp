@@ -41,6 +41,8 @@ void Journal::detach() {
 }
 
 void Journal::record(const Event& e) {
+    if (!hasLine(e))
+        return;
     const QDateTime now = clock_.now();
     const QDate today = now.date();
     if (today != day_) {

@@ -7,21 +7,26 @@
 namespace ondrix {
 
 MainPresenter::MainPresenter(Services services, QObject* parent)
-    : QObject(parent), services_(services),
-      beacon_(form_, params_,
-              Beacon::Services{services.player, services.dialogs, services.speaker,
+    : QObject(parent), dialogs_(services.dialogs, events_), services_(services),
+      beacon_(Beacon::State{state_.cycle, state_.file, state_.speech, state_.options, state_.shell,
+                            state_.radio},
+              params_,
+              Beacon::Services{services.player, dialogs_, services.speaker,
                                services.clock ? *services.clock : systemTime_, services.recorder,
-                               services.priority}),
-      radio_(form_, params_, beacon_,
-             RadioLink::Services{services.serial ? *services.serial : noSerial_, services.dialogs,
-                                 services.sleeper ? *services.sleeper : noWait_,
-                                 services.recorder}),
-      voices_(form_, params_,
-              VoiceCatalogue::Services{services.speaker, services.dialogs,
+                               services.priority, events_}),
+      radio_(RadioLink::State{state_.radio, state_.cycle, state_.shell, state_.options}, params_,
+             beacon_,
+             RadioLink::Services{services.serial ? *services.serial : noSerial_, dialogs_,
+                                 services.sleeper ? *services.sleeper : noWait_, services.recorder,
+                                 events_}),
+      voices_(VoiceCatalogue::State{state_.speech, state_.cycle, state_.file, state_.shell},
+              params_,
+              VoiceCatalogue::Services{services.speaker, dialogs_,
                                        services.program ? *services.program : noRestart_}),
       operator_(params_),
-      windows_(form_, beacon_, services.speaker, services.clock ? *services.clock : systemTime_),
-      settings_(form_, params_,
+      windows_(TriggerWindows::State{state_.windows, state_.cycle, state_.shell, state_.radio},
+               beacon_, services.clock ? *services.clock : systemTime_),
+      settings_(state_, params_,
                 Settings::Parts{beacon_, radio_, windows_,
                                 services.sleeper ? *services.sleeper : noWait_}) {
     OperatorInfo::setDefaults(params_);
@@ -31,8 +36,36 @@ MainPresenter::MainPresenter(Services services, QObject* parent)
     services_.player.onFinished = [this] { act([this] { beacon_.playerFinished(); }); };
     services_.speaker.onStarted = [this] { act([this] { beacon_.speechStarted(); }); };
     services_.speaker.onFinished = [this] { act([this] { beacon_.speechFinished(); }); };
+    services_.speaker.onError = [this](const QString& error) {
+        events_.publish(EventKind::Error, QStringLiteral("Erreur de synthèse vocale : ") + error);
+    };
     // The speech repair restarts the program: the settings go first.
     voices_.writeSettings = [this] { settings_.EcrireINI(); };
+}
+
+MsgAnswer AnnouncedDialogs::message(const QString& text, MsgButtons buttons, const QString& title) {
+    events_.publish(EventKind::Message, title.isEmpty() ? QStringLiteral("Message : ") + text
+                                                        : QStringLiteral("Message « ") + title +
+                                                              QStringLiteral(" » : ") + text);
+    return inner_.message(text, buttons, title);
+}
+
+void MainPresenter::notifyChanges() {
+    // Compared part by part: a tick that moves the clock label redraws the
+    // time-window panel alone.
+    const auto check = [this](auto StationState::*part, Feature feature) {
+        if (state_.*part == drawn_.*part)
+            return;
+        drawn_.*part = state_.*part;
+        emit changed(feature);
+    };
+    check(&StationState::shell, Feature::Shell);
+    check(&StationState::options, Feature::Options);
+    check(&StationState::cycle, Feature::Cycle);
+    check(&StationState::file, Feature::FileMessage);
+    check(&StationState::speech, Feature::Speech);
+    check(&StationState::radio, Feature::RadioLink);
+    check(&StationState::windows, Feature::TimeWindows);
 }
 
 MainPresenter::~MainPresenter() {
@@ -41,6 +74,7 @@ MainPresenter::~MainPresenter() {
     services_.player.onFinished = nullptr;
     services_.speaker.onStarted = nullptr;
     services_.speaker.onFinished = nullptr;
+    services_.speaker.onError = nullptr;
 }
 
 QString MainPresenter::caption() {
@@ -58,41 +92,42 @@ void MainPresenter::start() {
     // Each step is shown as it comes: the window redraws the loading panel
     // between the pauses.
     act([this] {
-        form_.frmChargementVisible = true;
-        form_.progressBar2.value = 0.0f;
-        form_.lblChargeParam = QStringLiteral("Chargement des paramètres...");
-        form_.caption = caption();
-        form_.lblVersion = versionText();
-        form_.label2 = QString::number(form_.sliderLireTemps.value) + QStringLiteral(" sec.");
-        form_.lblPortCherche = QStringLiteral("Analyse du port COM\nen cours...");
-        form_.lblInfosMeteo.clear();
-        form_.lblVox = QStringLiteral("Activer le mode Vox sur\nvotre transmetteur.");
+        state_.shell.loadingVisible = true;
+        state_.shell.loadingProgress.value = 0.0f;
+        state_.shell.loadingCaption = QStringLiteral("Chargement des paramètres...");
+        state_.shell.caption = caption();
+        state_.shell.versionLabel = versionText();
+        state_.cycle.periodLabel =
+            QString::number(state_.cycle.periodSlider.value) + QStringLiteral(" sec.");
+        state_.radio.searchLabel = QStringLiteral("Analyse du port COM\nen cours...");
+        state_.speech.weatherText.clear();
+        state_.radio.voxLabel = QStringLiteral("Activer le mode Vox sur\nvotre transmetteur.");
     });
     act([this] { settings_.LireINI(); });
     reportUnreadableSettings();
     act([this] {
-        form_.lblChargeParam = QStringLiteral("Application des raccourcis...");
+        state_.shell.loadingCaption = QStringLiteral("Application des raccourcis...");
         // The serial port: the saved one, or a search when none was saved.
         // "VOX OFF" is how older files say serial keying.
         const QString keying = params_.get(Params::kKeying);
         if (keying == QLatin1String("COM") || keying == QLatin1String("VOX OFF")) {
             const QString port = params_.get(Params::kPort);
             if (port.isEmpty()) {
-                form_.lblChargeParam = QStringLiteral("Détection des ports COM valide...");
+                state_.shell.loadingCaption = QStringLiteral("Détection des ports COM valide...");
                 radio_.ChercherPortsCOM();
             } else {
                 radio_.PortComList_Change(port);
             }
         }
-        form_.erreurSynthese = params_.get(Params::kSpeechFailure) == QLatin1String("Erreur");
+        state_.speech.engineFailed = params_.get(Params::kSpeechFailure) == QLatin1String("Erreur");
         voices_.ChargerVoix();
-        form_.frmChargementVisible = false;
-        form_.fichierEnCours = false;
-        form_.compteurParam = 0;
-        setPTTLockPicture(form_, false);
-        form_.comboOndrixTexte.items = messageTags();
-        form_.comboOndrixTexte.index = 0;
-        form_.comboOndrixTexte.text = messageTags().value(0);
+        state_.shell.loadingVisible = false;
+        state_.cycle.fileCycleOn = false;
+        state_.options.autosaveTicks = 0;
+        state_.radio.pttLocked = false;
+        state_.speech.tagList.items = messageTags();
+        state_.speech.tagList.index = 0;
+        state_.speech.tagList.text = messageTags().value(0);
         windows_.showTime();
     });
 }
@@ -101,14 +136,14 @@ void MainPresenter::reportUnreadableSettings() {
     const QString path = settings_.file().path();
     switch (settings_.loadStatus()) {
     case IniFile::LoadStatus::Corrupt:
-        services_.dialogs.message(
+        dialogs_.message(
             QStringLiteral("Le fichier de paramètres \"") + path +
             QStringLiteral("\" est illisible : le logiciel démarre avec les réglages par "
                            "défaut.\nL'ancien fichier est conservé sous le nom \"") +
             settings_.keptAside() + QStringLiteral("\"."));
         break;
     case IniFile::LoadStatus::Unreadable:
-        services_.dialogs.message(
+        dialogs_.message(
             QStringLiteral("Le fichier de paramètres \"") + path +
             QStringLiteral("\" ne peut pas être lu : le logiciel démarre avec les réglages "
                            "par défaut et ne l'enregistrera pas, pour ne pas l'écraser."));
@@ -128,27 +163,27 @@ void MainPresenter::Form_Unload() {
         // Nothing may stay keyed once the program is gone.
         beacon_.CMDSTOP();
         beacon_.CMDSTOPSynth();
-        form_.timer1.enabled = false;
-        form_.timer2.enabled = false;
-        form_.timerCOR.enabled = false;
-        form_.timerCOMValide.enabled = false;
-        form_.timerTime.enabled = false;
-        form_.timerParam.enabled = false;
-        form_.progressBar2.value = 0.1f;
-        form_.frmChargementVisible = true;
-        form_.lblChargeParam = QStringLiteral("Enregistrement des paramètres...");
-        form_.progressBar2.value = 30.0f;
+        state_.cycle.fileCountdown.enabled = false;
+        state_.cycle.speechCountdown.enabled = false;
+        state_.radio.carrierTimer.enabled = false;
+        state_.radio.searchRetryTimer.enabled = false;
+        state_.windows.clockTimer.enabled = false;
+        state_.options.autosaveTimer.enabled = false;
+        state_.shell.loadingProgress.value = 0.1f;
+        state_.shell.loadingVisible = true;
+        state_.shell.loadingCaption = QStringLiteral("Enregistrement des paramètres...");
+        state_.shell.loadingProgress.value = 30.0f;
         savedAtUnload_ = settings_.EcrireINI();
-        form_.lblChargeParam = QStringLiteral("Fermeture du port COM...");
-        form_.progressBar2.value = 60.0f;
+        state_.shell.loadingCaption = QStringLiteral("Fermeture du port COM...");
+        state_.shell.loadingProgress.value = 60.0f;
         radio_.closePort();
-        form_.lblChargeParam = QStringLiteral("Fermeture...");
-        form_.progressBar2.value = 100.0f;
+        state_.shell.loadingCaption = QStringLiteral("Fermeture...");
+        state_.shell.loadingProgress.value = 100.0f;
     });
 }
 
 void MainPresenter::ChkInstance_Click(bool checked) {
-    act([&] { form_.chkInstance = checked; });
+    act([&] { state_.options.allowSeveralCopies = checked; });
 }
 
 void MainPresenter::TimerParam_Timer() {
@@ -158,35 +193,35 @@ void MainPresenter::TimerParam_Timer() {
 void MainPresenter::Sauver_Click() {
     act([this] {
         settings_.EcrireINI();
-        form_.compteurParam = 0;
+        state_.options.autosaveTicks = 0;
     });
 }
 
 void MainPresenter::selectInMessage(int start, int length) {
-    form_.txtSyntheseSelStart = start;
-    form_.txtSyntheseSelLength = length;
-    ++form_.txtSyntheseSelectionSeq;
+    state_.speech.selectionStart = start;
+    state_.speech.selectionLength = length;
+    ++state_.speech.selectionSeq;
 }
 
 void MainPresenter::TxtSynthese_Change(const QString& text) {
     act([&] {
-        form_.txtSynthese = text;
+        state_.speech.text = text;
         params_.set(Params::kTexte, text);
     });
 }
 
 void MainPresenter::TxtSynthese_Click(int caret) {
     act([&] {
-        form_.listVoixVisible = false;
-        form_.comboOndrixTexteVisible = true;
-        if (const auto sel = TrouverCrochet(form_.txtSynthese, caret))
+        state_.speech.voiceListVisible = false;
+        state_.speech.tagListVisible = true;
+        if (const auto sel = TrouverCrochet(state_.speech.text, caret))
             selectInMessage(sel->first, sel->second);
     });
 }
 
 void MainPresenter::TxtSynthese_DblClick(int selStart, int selLength) {
     act([&] {
-        const int all = static_cast<int>(form_.txtSynthese.size());
+        const int all = static_cast<int>(state_.speech.text.size());
         if (!(selStart == 0 && selLength == all))
             selectInMessage(0, all);
     });
@@ -194,31 +229,31 @@ void MainPresenter::TxtSynthese_DblClick(int selStart, int selLength) {
 
 void MainPresenter::TxtSynthese_GotFocus() {
     act([this] {
-        form_.listVoixVisible = false;
-        form_.comboOndrixTexteVisible = true;
-        form_.raccourcisActifs = false;
+        state_.speech.voiceListVisible = false;
+        state_.speech.tagListVisible = true;
+        state_.shell.shortcutsActive = false;
     });
 }
 
 void MainPresenter::TxtSynthese_LostFocus() {
-    act([this] { form_.raccourcisActifs = true; });
+    act([this] { state_.shell.shortcutsActive = true; });
 }
 
 void MainPresenter::TxtSynthese_SelectAll() {
     act([this] {
-        if (!form_.txtSynthese.isEmpty())
-            selectInMessage(0, static_cast<int>(form_.txtSynthese.size()));
+        if (!state_.speech.text.isEmpty())
+            selectInMessage(0, static_cast<int>(state_.speech.text.size()));
     });
 }
 
 void MainPresenter::TxtSynthese_Enter(int selStart, int selLength) {
     // The message stays on one line: a line break typed becomes ". ".
     act([&] {
-        QString t = form_.txtSynthese;
+        QString t = state_.speech.text;
         const int start = std::clamp(selStart, 0, static_cast<int>(t.size()));
         t.replace(start, std::clamp(selLength, 0, static_cast<int>(t.size()) - start),
                   QStringLiteral(". "));
-        form_.txtSynthese = t;
+        state_.speech.text = t;
         params_.set(Params::kTexte, t);
         selectInMessage(start + 2, 0);
     });
@@ -226,14 +261,14 @@ void MainPresenter::TxtSynthese_Enter(int selStart, int selLength) {
 
 void MainPresenter::TxtSynthese_CaretMoved(int caret) {
     act([&] {
-        if (const auto sel = TrouverCrochet(form_.txtSynthese, caret))
+        if (const auto sel = TrouverCrochet(state_.speech.text, caret))
             selectInMessage(sel->first, sel->second);
     });
 }
 
 void MainPresenter::ComboOndrixTexte_Change(int index) {
     act([&] {
-        auto& c = form_.comboOndrixTexte;
+        auto& c = state_.speech.tagList;
         c.index = (index >= 0 && index < c.items.size()) ? index : -1;
         c.text = c.items.value(c.index);
     });
@@ -241,18 +276,18 @@ void MainPresenter::ComboOndrixTexte_Change(int index) {
 
 void MainPresenter::CmdAjoutOndrix_Click(int selStart, int selLength) {
     act([&] {
-        const QString tag = form_.comboOndrixTexte.text;
-        QString t = form_.txtSynthese;
+        const QString tag = state_.speech.tagList.text;
+        QString t = state_.speech.text;
         const int start = std::clamp(selStart, 0, static_cast<int>(t.size()));
         t.replace(start, std::clamp(selLength, 0, static_cast<int>(t.size()) - start), tag);
-        form_.txtSynthese = t;
+        state_.speech.text = t;
         params_.set(Params::kTexte, t);
         selectInMessage(start + static_cast<int>(tag.size()), 0);
     });
 }
 
 void MainPresenter::ChkLireMeteo_Click(bool checked) {
-    act([&] { form_.chkLireMeteo = checked; });
+    act([&] { state_.speech.readWeather = checked; });
 }
 
 void MainPresenter::ListVoix_Click(int index) {
@@ -284,15 +319,15 @@ void MainPresenter::OperatorField_Click(int field) {
     act([&] { operator_.click(field); });
 }
 void MainPresenter::TextField_GotFocus() {
-    act([this] { form_.raccourcisActifs = false; });
+    act([this] { state_.shell.shortcutsActive = false; });
 }
 void MainPresenter::TextField_LostFocus() {
-    act([this] { form_.raccourcisActifs = true; });
+    act([this] { state_.shell.shortcutsActive = true; });
 }
 
 void MainPresenter::setAppDir(const QString& dir) {
     act([&] {
-        form_.appDirText = dir;
+        state_.options.appDirText = dir;
         settings_.setAppDir(dir);
     });
 }
@@ -308,11 +343,7 @@ void MainPresenter::TabS12_Click() {
 }
 
 void MainPresenter::PageTab_Click(int page) {
-    act([&] {
-        if (page >= 0 && page < MainForm::kPages &&
-            form_.pageTabColour[static_cast<size_t>(page)] == kTabUnselected)
-            selectPageTab(form_, page);
-    });
+    act([&] { showPage(state_.shell, page); });
 }
 
 void MainPresenter::CMDOuvrir_Click() {

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "app/settings.h"
+#include "app/stationstate.h"
 #include "beacon/beacon.h"
 #include "beacon/triggerwindows.h"
-#include "core/mainform.h"
+#include "core/events.h"
 #include "core/params.h"
 #include "message/operatorinfo.h"
 #include "message/voices.h"
@@ -15,8 +16,24 @@
 
 namespace ondrix {
 
+// Every message shown to the operator is also an event: the logs keep
+// what the station said, whoever was (or was not) there to read it.
+class AnnouncedDialogs : public Dialogs {
+public:
+    AnnouncedDialogs(Dialogs& inner, const EventBus& events) : inner_(inner), events_(events) {}
+    MsgAnswer message(const QString& text, MsgButtons buttons = MsgButtons::Ok,
+                      const QString& title = QString()) override;
+    QString openFile(const QString& title, const QString& filter) override {
+        return inner_.openFile(title, filter);
+    }
+
+private:
+    Dialogs& inner_;
+    const EventBus& events_;
+};
+
 // Owns every fact of the main window and the settings arrays. The widgets
-// forward the operator's events here and redraw from form() on changed().
+// forward the operator's events here and redraw from state() on changed().
 class MainPresenter : public QObject {
     Q_OBJECT
 public:
@@ -39,8 +56,10 @@ public:
     explicit MainPresenter(Services services, QObject* parent = nullptr);
     ~MainPresenter() override;
 
-    const MainForm& form() const { return form_; }
-    MainForm& form() { return form_; }
+    const StationState& state() const { return state_; }
+    StationState& state() { return state_; }
+    // What happened, for the window-less log, the log book and the window.
+    EventBus& events() { return events_; }
     const Params& params() const { return params_; }
     Params& params() { return params_; }
     Beacon& beacon() { return beacon_; }
@@ -140,7 +159,7 @@ public:
 
     // ---- daily time windows: clock tick, check boxes ChkDecl1..3 and period
     // tabs TabS31..33 as 0..2, time fields by their index in
-    // MainForm::timeFields.
+    // StationState::timeFields.
     TriggerWindows& windows() { return windows_; }
     void TimerTime_Timer();
     void ChkDecl_Click(int window, bool checked);
@@ -151,13 +170,16 @@ public:
     // ---- end daily time windows
 
 signals:
-    void changed();
+    // One feature's state changed: its panel redraws, nothing else.
+    void changed(Feature feature);
 
 private:
+    // Runs one step of the logic, then says which features it changed.
     template <typename F> void act(F&& f) {
         f();
-        emit changed();
+        notifyChanges();
     }
+    void notifyChanges();
 
     class NoSerial : public SerialLink {
     public:
@@ -198,7 +220,11 @@ private:
         void sleepMs(int) override {}
     };
 
-    MainForm form_;
+    StationState state_;
+    // What the panels last drew, to tell which features a step changed.
+    StationState drawn_;
+    EventBus events_;
+    AnnouncedDialogs dialogs_;
     Params params_;
     Services services_;
     NoSerial noSerial_;

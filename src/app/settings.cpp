@@ -27,8 +27,8 @@ QString flag(bool on) {
 }
 } // namespace
 
-Settings::Settings(MainForm& form, Params& params, Parts parts)
-    : form_(form), params_(params), parts_(parts), file_(std::make_unique<IniFile>(QString())) {}
+Settings::Settings(StationState& state, Params& params, Parts parts)
+    : state_(state), params_(params), parts_(parts), file_(std::make_unique<IniFile>(QString())) {}
 
 void Settings::setAppDir(const QString& dir) {
     file_ = std::make_unique<IniFile>(QDir(dir).filePath(kFileName));
@@ -39,7 +39,7 @@ void Settings::pause(int ms) {
 }
 
 void Settings::advance(float steps) {
-    auto& pb = form_.progressBar2;
+    auto& pb = state_.shell.loadingProgress;
     pb.value = std::clamp(pb.value + steps, pb.min, pb.max);
 }
 
@@ -82,7 +82,7 @@ void Settings::LireINI() {
     RadioLink& radio = parts_.radio;
 
     // 1. Every Param read as text.
-    form_.lblChargeParam = QStringLiteral("Lecture des paramètres...");
+    state_.shell.loadingCaption = QStringLiteral("Lecture des paramètres...");
     status_ = file_->load();
     for (int i = 0; i < Params::kCount; ++i)
         params_.set(i, file_->LireCle(kSectionParams, paramKey(i)));
@@ -93,7 +93,7 @@ void Settings::LireINI() {
     const Params read = params_;
 
     // 2. Recent files, in index order.
-    auto& recent = form_.comboFichierRecent;
+    auto& recent = state_.file.recentFiles;
     recent.items.clear();
     recent.index = -1;
     recent.text.clear();
@@ -106,46 +106,46 @@ void Settings::LireINI() {
     pause(100);
 
     // 3. The radio and the player.
-    form_.lblChargeParam = QStringLiteral("Application des paramètres...");
+    state_.shell.loadingCaption = QStringLiteral("Application des paramètres...");
     if (!recent.items.isEmpty()) {
         react("ComboFichierRecent");
         beacon.ComboFichierRecent_Change(0);
     }
-    applyCombo(form_.comboModeCOMPTT, read.get(Params::kPTTLine), "ComboModeCOMPTT",
+    applyCombo(state_.radio.pttLine, read.get(Params::kPTTLine), "ComboModeCOMPTT",
                [&](int i) { radio.ComboModeCOMPTT_Change(i); });
-    applyCombo(form_.comboModeCOMCOR, read.get(Params::kCORLine), "ComboModeCOMCOR",
+    applyCombo(state_.radio.carrierLine, read.get(Params::kCORLine), "ComboModeCOMCOR",
                [&](int i) { radio.ComboModeCOMCOR_Change(i); });
-    applySlider(form_.sliderVolWMP, read.get(Params::kVolume), "SliderVolWMP",
+    applySlider(state_.file.volumeSlider, read.get(Params::kVolume), "SliderVolWMP",
                 [&](int v) { beacon.SliderVolWMP_Change(v); });
     const bool mute = read.get(Params::kMute) == QLatin1String("Mute");
-    if (mute != form_.chkMute) {
+    if (mute != state_.file.mute) {
         react("CHKMute");
         beacon.CHKMute_Click(mute);
     }
     if (read.get(Params::kKeying) == QLatin1String("VOX ON")) {
-        if (!form_.optVox) {
+        if (!state_.radio.voxKeying()) {
             react("OptVOX");
             radio.OptVOX_Click();
         }
-    } else if (!form_.optPortCom) {
+    } else if (!state_.radio.serialKeying) {
         react("OptPORTCOM");
         radio.OptPORTCOM_Click();
     }
     const QString rec = read.get(Params::kRec);
     if (!rec.isEmpty()) {
         const bool on = rec == QLatin1String("REC ON");
-        if (on != form_.chkRec) {
+        if (on != state_.options.recordBetweenSendings) {
             react("chkRec");
             beacon.chkRec_Click(on);
         }
     }
     // Param36 (squelch) belongs to the recorder, which reads it itself.
     const bool cor = read.get(Params::kCOR) == QLatin1String("COR ON");
-    if (cor != form_.chkCOR) {
+    if (cor != state_.radio.carrierDetectOn) {
         react("ChkCOR");
         radio.ChkCOR_Click(cor);
     }
-    form_.comboModeCOMCOR.enabled = cor;
+    state_.radio.carrierLine.enabled = cor;
     if (read.get(Params::kPortsToScan).isEmpty())
         params_.set(Params::kPortsToScan, QStringLiteral("32"));
     // Param43 (shortcuts) and Param45 (DTMF log) belong to their own windows.
@@ -153,14 +153,14 @@ void Settings::LireINI() {
     pause(100);
 
     // 4. Colours, period bounds, tick, time windows, message mode.
-    form_.lblChargeParam = QStringLiteral("Application du style...");
+    state_.shell.loadingCaption = QStringLiteral("Application du style...");
     if (const auto c = integer(read.get(Params::kCouleurAttente))) {
-        form_.pictureCouleurAttente = static_cast<Colour>(*c) & 0xFFFFFFu;
-        form_.shapeTotal.backColour = form_.pictureCouleurAttente;
+        state_.cycle.waitingColour = static_cast<Colour>(*c) & 0xFFFFFFu;
+        state_.cycle.barTotal.backColour = state_.cycle.waitingColour;
     }
     if (const auto c = integer(read.get(Params::kCouleurLecture))) {
-        form_.pictureCouleurLecture = static_cast<Colour>(*c) & 0xFFFFFFu;
-        form_.shapeWAV.backColour = form_.pictureCouleurLecture;
+        state_.cycle.playingColour = static_cast<Colour>(*c) & 0xFFFFFFu;
+        state_.cycle.barMessage.backColour = state_.cycle.playingColour;
     }
     // An empty longest period or tick leaves the field on its default
     // ("1800", "1000"), rather than on the "250" ms an emptied tick field
@@ -168,50 +168,50 @@ void Settings::LireINI() {
     const QString tpsMax = read.get(Params::kTpsMax);
     if (const auto m = integer(tpsMax); m && *m >= 1)
         beacon.applySliderMax(*m);
-    if (!tpsMax.isEmpty() && tpsMax != form_.txtTpsMax) {
+    if (!tpsMax.isEmpty() && tpsMax != state_.cycle.longestPeriodText) {
         react("TxtTpsMax");
         beacon.TxtTpsMax_Change(tpsMax);
     }
-    form_.chkInstance = read.get(Params::kInstance) == QLatin1String("1");
+    state_.options.allowSeveralCopies = read.get(Params::kInstance) == QLatin1String("1");
     const QString interval = read.get(Params::kInterval);
-    if (!interval.isEmpty() && interval != form_.txtInterval) {
+    if (!interval.isEmpty() && interval != state_.cycle.tickIntervalText) {
         react("TxtInterval");
         beacon.TxtInterval_Change(interval);
     }
     // The timers tick at what the field shows, also when its own rule has
     // replaced an empty or unreadable value.
     beacon.applyInterval();
-    for (int w = 0; w < MainForm::kWindows; ++w) {
+    for (int w = 0; w < TimeWindowsState::kWindows; ++w) {
         const QString v = read.get(Params::kDecl1 + w);
         if (v.isEmpty())
             continue;
         const bool on = v == QLatin1String("1");
-        if (on != form_.chkDecl[static_cast<size_t>(w)]) {
+        if (on != state_.windows.enabled[static_cast<size_t>(w)]) {
             react("ChkDecl");
             parts_.windows.ChkDecl_Click(w, on);
         }
     }
     // The window is not shown yet: a field's rule may not move the focus.
-    const int focusField = form_.focusTimeField;
-    const int focusSeq = form_.focusTimeFieldSeq;
-    for (int i = 0; i < MainForm::kTimeFields; ++i) {
+    const int focusField = state_.windows.focusField;
+    const int focusSeq = state_.windows.focusSeq;
+    for (int i = 0; i < TimeWindowsState::kTimeFields; ++i) {
         const QString v = read.get(Params::kTimes + i);
-        if (!v.isEmpty() && v != form_.timeFields[static_cast<size_t>(i)]) {
+        if (!v.isEmpty() && v != state_.windows.fields[static_cast<size_t>(i)]) {
             react("TextTimeOut");
             parts_.windows.TimeField_Change(i, v);
         }
     }
-    form_.focusTimeField = focusField;
-    form_.focusTimeFieldSeq = focusSeq;
+    state_.windows.focusField = focusField;
+    state_.windows.focusSeq = focusSeq;
     // Any text that is not the number 1 selects the speech tab, except one
     // that is no number at all: that one keeps the file tab.
     const auto mode = integer(read.get(Params::kMode));
     if (!mode || *mode == 1) {
-        if (form_.tabS11Colour != kTabSelected) {
+        if (state_.cycle.mode != MessageMode::File) {
             react("TabS11");
             beacon.TabS11_Click();
         }
-    } else if (form_.tabS12Colour != kTabSelected) {
+    } else if (state_.cycle.mode != MessageMode::Speech) {
         react("TabS12");
         beacon.TabS12_Click();
     }
@@ -220,22 +220,23 @@ void Settings::LireINI() {
 
     // 5. Speech, period and priority. The voice (Param26) is applied by the
     // voice catalogue once it has listed the voices.
-    form_.lblChargeParam = QStringLiteral("Réglage de la synthèse vocale...");
+    state_.shell.loadingCaption = QStringLiteral("Réglage de la synthèse vocale...");
     const QString texte = read.get(Params::kTexte);
-    if (texte != form_.txtSynthese) {
+    if (texte != state_.speech.text) {
         react("TxtSynthese");
-        form_.txtSynthese = texte;
+        state_.speech.text = texte;
         params_.set(Params::kTexte, texte);
     }
-    applySlider(form_.sliderLireTemps, read.get(Params::kPeriod), "SliderLireTemps",
+    applySlider(state_.cycle.periodSlider, read.get(Params::kPeriod), "SliderLireTemps",
                 [&](int v) { beacon.SliderLireTemps_Change(v); });
-    applySlider(form_.sliderVoixSpeed, read.get(Params::kSpeed), "SliderVoixSpeed",
+    applySlider(state_.speech.speedSlider, read.get(Params::kSpeed), "SliderVoixSpeed",
                 [&](int v) { beacon.SliderVoixSpeed_Change(v); });
     // Param31 (weather town) belongs to the weather panel.
     // An index outside the list selects nothing and changes no priority; the
     // value read stays in the settings and is written back.
     if (const auto p = integer(read.get(Params::kPriority));
-        p && *p >= 0 && *p < MainForm::kPriorites.size() && *p != form_.comboPrioriteIndex) {
+        p && *p >= 0 && *p < OptionsState::kPriorities.size() &&
+        *p != state_.options.priorityIndex) {
         react("ComboPriorite");
         beacon.ComboPriorite_Change(*p);
     }
@@ -243,23 +244,23 @@ void Settings::LireINI() {
     pause(100);
 
     // 6. Sound devices.
-    form_.lblChargeParam = QStringLiteral("Recherche des cartes son...");
+    state_.shell.loadingCaption = QStringLiteral("Recherche des cartes son...");
     pause(150);
     pause(150);
     advance(18);
 
     // 7. Chosen sound devices (Param23, Param24).
-    form_.lblChargeParam = QStringLiteral("Sélection des cartes son...");
-    form_.lblChargeParam = QStringLiteral("Sélection des cartes son...\nEntrée");
+    state_.shell.loadingCaption = QStringLiteral("Sélection des cartes son...");
+    state_.shell.loadingCaption = QStringLiteral("Sélection des cartes son...\nEntrée");
     pause(100);
-    form_.lblChargeParam = QStringLiteral("Sélection des cartes son...\nSortie");
+    state_.shell.loadingCaption = QStringLiteral("Sélection des cartes son...\nSortie");
 
     // 8. Operator details.
     LireInfosOM();
 }
 
 void Settings::LireInfosOM() {
-    form_.lblChargeParam = QStringLiteral("Lecture des informations opérateur...");
+    state_.shell.loadingCaption = QStringLiteral("Lecture des informations opérateur...");
     // With no readable file the fields keep the prompts they start with.
     if (status_ != IniFile::LoadStatus::Ok)
         return;
@@ -268,20 +269,20 @@ void Settings::LireInfosOM() {
 }
 
 void Settings::SauverParam() {
-    form_.shapeTotal.backColour = form_.pictureCouleurAttente;
-    params_.set(Params::kCouleurAttente, QString::number(form_.pictureCouleurAttente));
-    form_.shapeWAV.backColour = form_.pictureCouleurLecture;
-    params_.set(Params::kCouleurLecture, QString::number(form_.pictureCouleurLecture));
-    params_.set(Params::kTpsMax, form_.txtTpsMax);
-    if (const auto m = integer(form_.txtTpsMax); m && *m >= 1)
+    state_.cycle.barTotal.backColour = state_.cycle.waitingColour;
+    params_.set(Params::kCouleurAttente, QString::number(state_.cycle.waitingColour));
+    state_.cycle.barMessage.backColour = state_.cycle.playingColour;
+    params_.set(Params::kCouleurLecture, QString::number(state_.cycle.playingColour));
+    params_.set(Params::kTpsMax, state_.cycle.longestPeriodText);
+    if (const auto m = integer(state_.cycle.longestPeriodText); m && *m >= 1)
         parts_.beacon.applySliderMax(*m);
-    params_.set(Params::kInstance, flag(form_.chkInstance));
-    params_.set(Params::kInterval, form_.txtInterval);
+    params_.set(Params::kInstance, flag(state_.options.allowSeveralCopies));
+    params_.set(Params::kInterval, state_.cycle.tickIntervalText);
     parts_.beacon.applyInterval();
-    for (int w = 0; w < MainForm::kWindows; ++w)
-        params_.set(Params::kDecl1 + w, flag(form_.chkDecl[static_cast<size_t>(w)]));
-    for (int i = 0; i < MainForm::kTimeFields; ++i)
-        params_.set(Params::kTimes + i, form_.timeFields[static_cast<size_t>(i)]);
+    for (int w = 0; w < TimeWindowsState::kWindows; ++w)
+        params_.set(Params::kDecl1 + w, flag(state_.windows.enabled[static_cast<size_t>(w)]));
+    for (int i = 0; i < TimeWindowsState::kTimeFields; ++i)
+        params_.set(Params::kTimes + i, state_.windows.fields[static_cast<size_t>(i)]);
     // Param23 and Param24 (sound devices) are kept as read until the device
     // lists exist.
 }
@@ -300,11 +301,11 @@ bool Settings::EcrireINI() {
 }
 
 void Settings::TimerParam_Timer() {
-    if (form_.compteurParam == kAutosaveTicks) {
+    if (state_.options.autosaveTicks == kAutosaveTicks) {
         EcrireINI();
-        form_.compteurParam = 0;
+        state_.options.autosaveTicks = 0;
     } else {
-        ++form_.compteurParam;
+        ++state_.options.autosaveTicks;
     }
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/inifile.h"
+#include "app/stationstate.h"
 #include "beacon/beacon.h"
 #include "core/clock.h"
-#include "core/mainform.h"
 #include "core/params.h"
 #include "radiolink/radiolink.h"
 
@@ -33,7 +33,7 @@ public:
         Sleeper& sleeper;
     };
 
-    Settings(MainForm& form, Params& params, Parts parts);
+    Settings(StationState& state, Params& params, Parts parts);
 
     // Where the file lives; reads nothing yet. Until then there is no file:
     // everything reads empty and a write fails.
@@ -70,7 +70,7 @@ private:
                      const std::function<void(int)>& reaction);
     static std::optional<int> integer(const QString& text);
 
-    MainForm& form_;
+    StationState& state_;
     Params& params_;
     Parts parts_;
     std::unique_ptr<IniFile> file_;

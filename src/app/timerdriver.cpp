@@ -6,38 +6,59 @@ namespace ondrix {
 
 TimerDriver::TimerDriver(MainPresenter& presenter, QObject* parent)
     : QObject(parent), presenter_(presenter) {
-    const MainForm& f = presenter_.form();
-    drive(f.timer1, [this] { presenter_.Timer1_Timer(); });
-    drive(f.timer2, [this] { presenter_.Timer2_Timer(); });
-    drive(f.timerCOR, [this] { presenter_.TimerCOR_Timer(); });
-    drive(f.timerCOMValide, [this] { presenter_.TimerCOMValide_Timer(); });
-    drive(f.timerTempsVoix, [this] { presenter_.TimerTempsVoix_Timer(); });
-    drive(f.timerTime, [this] { presenter_.TimerTime_Timer(); });
-    drive(f.timerParam, [this] { presenter_.TimerParam_Timer(); });
+    const StationState& s = presenter_.state();
+    const auto nextTick = [this] { return presenter_.beacon().msToNextTick(); };
+    drive(
+        s.cycle.fileCountdown, [this] { presenter_.Timer1_Timer(); }, nextTick);
+    drive(
+        s.cycle.speechCountdown, [this] { presenter_.Timer2_Timer(); }, nextTick);
+    drive(s.radio.carrierTimer, [this] { presenter_.TimerCOR_Timer(); });
+    drive(s.radio.searchRetryTimer, [this] { presenter_.TimerCOMValide_Timer(); });
+    drive(s.speech.durationTimer, [this] { presenter_.TimerTempsVoix_Timer(); });
+    drive(s.windows.clockTimer, [this] { presenter_.TimerTime_Timer(); });
+    drive(s.options.autosaveTimer, [this] { presenter_.TimerParam_Timer(); });
     connect(&presenter_, &MainPresenter::changed, this, &TimerDriver::sync);
     sync();
 }
 
-void TimerDriver::drive(const TimerState& state, std::function<void()> tick) {
+void TimerDriver::drive(const TimerState& state, std::function<void()> tick,
+                        std::function<qint64()> due) {
     auto* timer = new QTimer(this);
     timer->setTimerType(Qt::PreciseTimer);
-    connect(timer, &QTimer::timeout, this, std::move(tick));
-    driven_.push_back({&state, timer});
+    const size_t index = driven_.size();
+    connect(timer, &QTimer::timeout, this, [this, index, tick = std::move(tick)] {
+        tick();
+        // A countdown is re-aimed after each tick, changed or not.
+        Driven& d = driven_[index];
+        if (d.due)
+            syncOne(d);
+    });
+    timer->setSingleShot(static_cast<bool>(due));
+    driven_.push_back({&state, timer, std::move(due)});
 }
 
-void TimerDriver::syncOne(QTimer& timer, const TimerState& state) {
-    if (!state.enabled) {
+void TimerDriver::syncOne(Driven& d) {
+    QTimer& timer = *d.timer;
+    if (!d.state->enabled) {
         timer.stop();
         return;
     }
+    if (d.due) {
+        // Aimed at the next tick of the grid; re-aiming an armed timer at the
+        // same moment changes nothing.
+        const int wait = static_cast<int>(std::clamp<qint64>(d.due(), 1, 3'600'000));
+        if (!timer.isActive() || std::abs(timer.remainingTime() - wait) > 1)
+            timer.start(wait);
+        return;
+    }
     // Enabling an enabled timer keeps its phase; a new interval restarts it.
-    if (!timer.isActive() || timer.interval() != state.interval)
-        timer.start(std::max(1, state.interval));
+    if (!timer.isActive() || timer.interval() != d.state->interval)
+        timer.start(std::max(1, d.state->interval));
 }
 
 void TimerDriver::sync() {
-    for (const Driven& d : driven_)
-        syncOne(*d.timer, *d.state);
+    for (Driven& d : driven_)
+        syncOne(d);
 }
 
 } // namespace ondrix

@@ -9,8 +9,10 @@
 
 namespace ondrix {
 
-// Runs the countdown timers the presenter's form asks for: after every
-// change, each QTimer is started, stopped or re-timed to match.
+// Runs the timers the features ask for: after every change, each QTimer is
+// started, stopped or re-timed to match. The countdowns are single shots
+// aimed at their next tick on the period's grid, read from the monotonic
+// clock, so a tick held up by a busy loop does not push the later ones.
 class TimerDriver : public QObject {
     Q_OBJECT
 public:
@@ -21,9 +23,12 @@ private:
     struct Driven {
         const TimerState* state;
         QTimer* timer;
+        // For the countdowns: milliseconds to the next tick.
+        std::function<qint64()> due;
     };
-    static void syncOne(QTimer& timer, const TimerState& state);
-    void drive(const TimerState& state, std::function<void()> tick);
+    void syncOne(Driven& d);
+    void drive(const TimerState& state, std::function<void()> tick,
+               std::function<qint64()> due = {});
 
     MainPresenter& presenter_;
     std::vector<Driven> driven_;

@@ -17,8 +17,6 @@ const QString Beacon::kOpenFilter =
     QStringLiteral("Fichiers WAV (*.wav)|*.wav|Fichiers MP3 (*.mp3)|*.mp3");
 
 namespace {
-constexpr int kPageGeneral = 0;
-constexpr int kPageAudio = 2;
 constexpr int kPrioriteHaute = 0;
 constexpr int kPrioriteNormale = 2;
 constexpr int kKeyEnter = 13;
@@ -28,16 +26,13 @@ constexpr int kMinInterval = 10;
 constexpr int kMaxInterval = 65535;
 } // namespace
 
-Beacon::Beacon(MainForm& form, Params& params, Services services)
-    : form_(form), params_(params), s_(services) {}
-
-void Beacon::setBTPlay(PlayImage image) {
-    setPlayImage(form_, image);
-}
+Beacon::Beacon(State state, Params& params, Services services)
+    : cycle_(state.cycle), file_(state.file), speech_(state.speech), options_(state.options),
+      shell_(state.shell), radio_(state.radio), params_(params), s_(services) {}
 
 void Beacon::resetShapeCache() {
-    form_.shapeCache.left = 0;
-    form_.shapeCache.width = kPeriodBarUnits;
+    cycle_.barCover.left = 0;
+    cycle_.barCover.width = kPeriodBarUnits;
 }
 
 QString Beacon::remainingText(double seconds) {
@@ -46,80 +41,76 @@ QString Beacon::remainingText(double seconds) {
 }
 
 int Beacon::shapeWidthFor(double seconds) const {
-    const long long k = intDiv(kPeriodBarUnits, form_.sliderLireTemps.value);
+    const long long k = intDiv(kPeriodBarUnits, cycle_.periodSlider.value);
     return static_cast<int>(
         std::clamp<long long>(roundEven(seconds * static_cast<double>(k)), 0, kPeriodBarUnits));
 }
 
 bool Beacon::setProgressValue(float value) {
-    auto& pb = form_.progressBar1;
+    auto& pb = cycle_.periodBar;
     if (value < pb.min || value > pb.max)
         return false; // error 380: invalid property value
     pb.value = value;
     return true;
 }
 
-void Beacon::lockFrames(bool running) {
-    form_.frmPortComEnabled = !running;
-    form_.frame3Enabled = !running;
-    form_.frmFichierEnabled = !running;
-    form_.frmSyntheseEnabled = !running;
-}
-
 // ---------------------------------------------------------------- start/stop
 
 void Beacon::BTPlay_Click() {
-    if (form_.btPlay == PlayImage::Play) {
-        if (form_.enregistreurOuvert)
+    if (startable()) {
+        if (options_.recorderOpen)
             s_.recorder.ECOUTE();
-        else if (form_.chkRec)
+        else if (options_.recordBetweenSendings)
             s_.recorder.show();
-    } else if (form_.btPlay == PlayImage::Stop) {
+    } else if (showsStop()) {
         if (onOperatorStop_)
             onOperatorStop_();
     }
     if (fileTabSelected()) {
         BoutonPLAY();
     } else if (speechTabSelected()) {
-        if (form_.optVox)
-            s_.speaker.speak(QStringLiteral("Vox"));
+        if (radio_.voxKeying())
+            say(QStringLiteral("Vox"));
         BoutonPLAYSynth();
     }
 }
 
 void Beacon::BoutonPLAY() {
-    if (form_.btPlay == PlayImage::Play) {
-        if (form_.optPortCom && form_.comboModeCOMPTT.text.isEmpty()) {
+    if (startable()) {
+        if (radio_.serialKeying && radio_.pttLine.text.isEmpty()) {
             s_.dialogs.message(kMsgModeCOM);
             return;
         }
-        form_.fichierEnCours = true;
-        s_.player.open(form_.comboFichierRecent.text);
+        cycle_.fileCycleOn = true;
+        s_.player.open(file_.recentFiles.text);
         CMDPLAY();
-    } else if (form_.btPlay == PlayImage::Stop) {
+    } else if (showsStop()) {
         CMDSTOP();
-        form_.fichierEnCours = false;
+        cycle_.fileCycleOn = false;
         resetShapeCache();
     }
 }
 
 void Beacon::BoutonPLAYSynth() {
-    if (form_.btPlay == PlayImage::Play) {
-        if (!form_.comboModeCOMPTT.text.isEmpty())
-            CMDPLAYSynth();
-        else
-            s_.dialogs.message(kMsgModeCOM);
-        if (form_.txtSynthese == params_.get(Params::kTexte)) {
-            const long long k = intDiv(kPeriodBarUnits, form_.sliderLireTemps.value);
-            form_.shapeWAV.width =
-                static_cast<int>(std::clamp<long long>(k * form_.dureeVoix, 0, kPeriodBarUnits));
-        } else {
-            form_.dureeVoix = 0;
-        }
-    } else if (form_.btPlay == PlayImage::Stop) {
+    if (startable()) {
+        sendSpeech();
+    } else if (showsStop()) {
         CMDSTOPSynth();
-        setBTPlay(PlayImage::Play);
         resetShapeCache();
+    }
+}
+
+void Beacon::sendSpeech() {
+    if (!radio_.pttLine.text.isEmpty())
+        CMDPLAYSynth();
+    else
+        s_.dialogs.message(kMsgModeCOM);
+    if (speech_.text == params_.get(Params::kTexte)) {
+        const long long k = intDiv(kPeriodBarUnits, cycle_.periodSlider.value);
+        cycle_.barMessage.width = static_cast<int>(
+            std::clamp<long long>(k * speech_.durationSeconds, 0, kPeriodBarUnits));
+    } else {
+        speech_.durationSeconds = 0;
     }
 }
 
@@ -134,6 +125,9 @@ Beacon::Sending Beacon::sendFile() {
         releaseFile();
         return Sending::BadFile;
     }
+    fileSounding_ = true;
+    s_.events.publish(EventKind::SendingStarted, QStringLiteral("Émission du fichier « ") +
+                                                     file_.recentFiles.text + QStringLiteral(" »"));
     return Sending::Sent;
 }
 
@@ -147,10 +141,23 @@ void Beacon::releaseFile() {
 
 void Beacon::playerFinished() {
     releaseFile();
+    endFileSending();
+}
+
+void Beacon::endFileSending() {
+    if (!fileSounding_)
+        return;
+    fileSounding_ = false;
+    s_.events.publish(EventKind::SendingEnded, QString());
 }
 
 void Beacon::CMDPLAY() {
+    // Said before the keying and the sending it begins with.
+    const bool wasRunning = cycle_.running;
+    setRunning(true);
     const Sending sent = sendFile();
+    if (sent != Sending::Sent && !wasRunning)
+        setRunning(false);
     if (sent == Sending::Refused)
         return;
     if (sent == Sending::BadFile) {
@@ -158,94 +165,101 @@ void Beacon::CMDPLAY() {
             CMDOuvrir_Click();
         return;
     }
-    form_.timer1.enabled = true;
-    setBTPlay(PlayImage::Stop);
+    cycle_.fileCountdown.enabled = true;
+    setRunning(true);
     setProgressValue(0.0f);
-    lockFrames(true);
 }
 
 void Beacon::CMDSTOP() {
-    form_.timer1.enabled = false;
-    setBTPlay(PlayImage::Play);
+    cycle_.fileCountdown.enabled = false;
     s_.player.stop();
     releaseFile();
-    form_.progressBar1.value = form_.progressBar1.min;
-    lockFrames(false);
+    endFileSending();
+    setRunning(false);
+    cycle_.periodBar.value = cycle_.periodBar.min;
 }
 
 void Beacon::CMDPLAYSynth() {
-    if (form_.txtSynthese.isEmpty()) {
-        form_.txtSynthese = kPromptTexte;
+    if (speech_.text.isEmpty()) {
+        speech_.text = kPromptTexte;
         params_.set(Params::kTexte, kPromptTexte); // the box's change stores its text
-        form_.txtSyntheseSelStart = 0;
-        form_.txtSyntheseSelLength = static_cast<int>(kPromptTexte.size());
-        ++form_.txtSyntheseSelectionSeq;
+        speech_.selectionStart = 0;
+        speech_.selectionLength = static_cast<int>(kPromptTexte.size());
+        ++speech_.selectionSeq;
         return;
     }
-    form_.txtSynthese2 = replaceTags(form_.txtSynthese, s_.clock, params_);
-    if (form_.chkLireMeteo && form_.lblInfosMeteo != QLatin1String("Erreur"))
-        s_.speaker.speak(form_.txtSynthese2 + form_.lblInfosMeteo);
+    speech_.spokenText = replaceTags(speech_.text, s_.clock, params_);
+    cycle_.speechCountdown.enabled = true;
+    setRunning(true);
+    if (speech_.readWeather && speech_.weatherText != QLatin1String("Erreur"))
+        say(speech_.spokenText + speech_.weatherText);
     else
-        s_.speaker.speak(form_.txtSynthese2);
-    form_.timer2.enabled = true;
-    setBTPlay(PlayImage::Stop);
+        say(speech_.spokenText);
     setProgressValue(0.0f);
-    lockFrames(true);
 }
 
 void Beacon::CMDSTOPSynth() {
-    form_.timer2.enabled = false;
-    setBTPlay(PlayImage::Play);
+    cycle_.speechCountdown.enabled = false;
     s_.speaker.stop();
-    form_.progressBar1.value = 0.0f;
-    lockFrames(false);
+    // The button shows start at once; the engine's end comes later.
+    if (cycle_.speaking) {
+        cycle_.speaking = false;
+        s_.events.publish(EventKind::SendingEnded, QString());
+    }
+    setRunning(false);
+    cycle_.periodBar.value = 0.0f;
 }
 
 void Beacon::speechStarted() {
-    if (form_.optPortCom && transmitter_ && !transmitter_->keyForSpeech())
+    if (radio_.serialKeying && transmitter_ && !transmitter_->keyForSpeech())
         return;
-    setBTPlay(PlayImage::Stop);
-    form_.txtSyntheseEnabled = false;
-    form_.listVoix.enabled = false;
-    if (form_.dureeVoix == 0)
-        form_.timerTempsVoix.enabled = true;
-    form_.sliderVoixSpeed.enabled = false;
-    form_.sliderVolVoix.enabled = false;
+    cycle_.speaking = true;
+    speech_.textEnabled = false;
+    speech_.voiceList.enabled = false;
+    if (speech_.durationSeconds == 0)
+        speech_.durationTimer.enabled = true;
+    speech_.speedSlider.enabled = false;
+    speech_.volumeSlider.enabled = false;
 }
 
 void Beacon::speechFinished() {
-    form_.txtSyntheseEnabled = true;
-    form_.listVoix.enabled = true;
-    if (!form_.timer2.enabled)
-        setBTPlay(PlayImage::Play);
-    form_.timerTempsVoix.enabled = false;
-    if (form_.optPortCom && transmitter_ && !transmitter_->releaseAfterSpeech())
+    speech_.textEnabled = true;
+    speech_.voiceList.enabled = true;
+    if (cycle_.speaking) {
+        cycle_.speaking = false;
+        s_.events.publish(EventKind::SendingEnded, QString());
+    }
+    // A single reading, with no countdown behind it, ends with its speech.
+    if (!cycle_.speechCountdown.enabled && !cycle_.fileCountdown.enabled)
+        setRunning(false);
+    speech_.durationTimer.enabled = false;
+    if (radio_.serialKeying && transmitter_ && !transmitter_->releaseAfterSpeech())
         return;
-    form_.sliderVoixSpeed.enabled = true;
+    speech_.speedSlider.enabled = true;
     // Only the active volume slider comes back: the file mode keeps its own.
-    form_.sliderVolVoix.enabled = form_.tabS12Colour == kTabSelected;
+    speech_.volumeSlider.enabled = cycle_.mode == MessageMode::Speech;
 }
 
 void Beacon::TimerTempsVoix_Timer() {
-    ++form_.dureeVoix;
+    ++speech_.durationSeconds;
 }
 
 void Beacon::SliderVoixSpeed_Change(int value) {
-    auto& sl = form_.sliderVoixSpeed;
+    auto& sl = speech_.speedSlider;
     sl.value = std::clamp(value, sl.min, sl.max);
     // A speed the engine refuses is still stored and shown; the engine keeps
     // speaking at its previous speed.
     static_cast<void>(s_.speaker.setSpeed(sl.value));
     params_.set(Params::kSpeed, QString::number(sl.value));
-    form_.lblWpM = QString::number(sl.value) + QStringLiteral(" mot(s)/min.");
+    speech_.speedLabel = QString::number(sl.value) + QStringLiteral(" mot(s)/min.");
 }
 
 void Beacon::SliderVolVoix_Change(int value) {
-    auto& sl = form_.sliderVolVoix;
+    auto& sl = speech_.volumeSlider;
     sl.value = std::clamp(value, sl.min, sl.max);
     const double share = sl.max > 0 ? static_cast<double>(sl.value) / sl.max : 0.0;
-    form_.lblVol = QStringLiteral("Volume : ") + QString::number(roundEven(share * 100.0)) +
-                   QStringLiteral("%");
+    file_.volumeLabel = QStringLiteral("Volume : ") + QString::number(roundEven(share * 100.0)) +
+                        QStringLiteral("%");
     params_.set(Params::kVolume, QString::number(sl.value));
     s_.speaker.setVolume(static_cast<int>(roundEven(share * 100.0)));
 }
@@ -264,85 +278,144 @@ void Beacon::Timer2_Timer() {
     countdownTick(false);
 }
 
+int Beacon::ticksToFullBar(int intervalMs) const {
+    // The bar fills by one tick's seconds at each tick, and snaps to full
+    // when the next step would pass the end or less than 0.1 s is left.
+    const double step = intervalMs / 1000.0;
+    const double period = cycle_.periodBar.max;
+    const auto byEnd = static_cast<long long>(std::ceil(period / step - 1e-9));
+    const auto bySnap = static_cast<long long>(std::floor((period - 0.1) / step)) + 2;
+    return static_cast<int>(std::clamp<long long>(std::min(byEnd, bySnap), 1, 1 << 30));
+}
+
+qint64 Beacon::msToNextTick() const {
+    const int interval = cycle_.fileCountdown.enabled ? cycle_.fileCountdown.interval
+                                                      : cycle_.speechCountdown.interval;
+    const qint64 elapsed = s_.clock.monotonicMs() - periodStartMs_;
+    if (elapsed < 0)
+        return interval;
+    const qint64 next = (elapsed / interval + 1) * interval;
+    return std::max<qint64>(1, next - elapsed);
+}
+
 void Beacon::countdownTick(bool fileMode) {
-    auto& pb = form_.progressBar1;
-    if (pb.value == pb.max) {
+    auto& pb = cycle_.periodBar;
+    const int interval = fileMode ? cycle_.fileCountdown.interval : cycle_.speechCountdown.interval;
+    const int full = ticksToFullBar(interval);
+    const qint64 now = s_.clock.monotonicMs();
+    // Ticks since the period began, read from the clock: a late tick counts
+    // for every tick it stands for.
+    const qint64 ticks = std::max<qint64>(0, (now - periodStartMs_ + interval / 2) / interval);
+    // The period is over at the first tick after the bar is full: one tick
+    // after it filled, or at once when a shorter period filled it.
+    if (ticks > full || (ticks > shownTicks_ && pb.value >= pb.max)) {
+        // The next period keeps its place on the grid, unless the loop was
+        // held up for a whole period: then it starts now, and nothing is sent
+        // twice.
+        const qint64 length = static_cast<qint64>(full + 1) * interval;
+        periodStartMs_ += std::min<qint64>(ticks, full + 1) * interval;
+        if (now - periodStartMs_ >= length)
+            periodStartMs_ = now;
+        shownTicks_ = 0;
         endOfPeriod(fileMode);
         return;
     }
-    if (pb.value > pb.max - 0.1f) {
+    shownTicks_ = ticks;
+    const double shown = static_cast<double>(ticks) * interval / 1000.0;
+    // The bar snaps to full without a new text, unless the tick lands on the
+    // end exactly.
+    if (ticks == full && std::abs(shown - pb.max) > 1e-6) {
         pb.value = pb.max;
         return;
     }
-    const int interval = fileMode ? form_.timer1.interval : form_.timer2.interval;
-    if (!setProgressValue(pb.value + static_cast<float>(interval) / 1000.0f)) {
-        pb.value = pb.max; // the last step of a period may be shorter than a tick
-        return;
-    }
+    pb.value = static_cast<float>(std::min<double>(shown, pb.max));
 
-    const int period = form_.sliderLireTemps.value;
+    const int period = cycle_.periodSlider.value;
     const long long k = intDiv(kPeriodBarUnits, period);
     const long long width = roundEven((static_cast<double>(period) - pb.value) * k);
-    form_.shapeCache.width = static_cast<int>(std::clamp<long long>(width, 0, kPeriodBarUnits));
-    form_.shapeCache.left = kPeriodBarUnits - form_.shapeCache.width;
+    cycle_.barCover.width = static_cast<int>(std::clamp<long long>(width, 0, kPeriodBarUnits));
+    cycle_.barCover.left = kPeriodBarUnits - cycle_.barCover.width;
 
-    form_.lblTempsFichier =
+    cycle_.filePositionLabel =
         fileMode ? minSec(roundEven(s_.player.position())) : QStringLiteral("0:00");
-    form_.lblTempTimer = remainingText(static_cast<double>(pb.max) - pb.value);
+    cycle_.timeLeftLabel = remainingText(static_cast<double>(pb.max) - pb.value);
+}
+
+void Beacon::setRunning(bool on) {
+    if (cycle_.running == on)
+        return;
+    cycle_.running = on;
+    if (on) {
+        periodStartMs_ = s_.clock.monotonicMs();
+        shownTicks_ = 0;
+        s_.events.publish(EventKind::CycleStarted, QStringLiteral("Cycle démarré : ") +
+                                                       (cycle_.mode == MessageMode::File
+                                                            ? QStringLiteral("fichier")
+                                                            : QStringLiteral("synthèse vocale")) +
+                                                       QStringLiteral(", période ") +
+                                                       QString::number(cycle_.periodSlider.value) +
+                                                       QStringLiteral(" s"));
+    } else {
+        s_.events.publish(EventKind::CycleStopped, QStringLiteral("Cycle arrêté"));
+    }
+}
+
+void Beacon::say(const QString& text) {
+    s_.speaker.speak(text);
+    s_.events.publish(EventKind::SendingStarted, QStringLiteral("Synthèse vocale : ") + text);
 }
 
 void Beacon::endOfPeriod(bool fileMode) {
     if (fileMode) {
         RelireFichier();
     } else {
-        setBTPlay(PlayImage::Play);
-        if (form_.optVox)
-            s_.speaker.speak(QStringLiteral("Vox"));
-        BoutonPLAYSynth();
+        if (radio_.voxKeying())
+            say(QStringLiteral("Vox"));
+        sendSpeech();
     }
-    form_.progressBar1.value = 0.0f;
+    cycle_.periodBar.value = 0.0f;
     resetShapeCache();
 }
 
 // ---------------------------------------------------------------- period
 
 void Beacon::SliderLireTemps_Change(int value) {
-    auto& sl = form_.sliderLireTemps;
+    auto& sl = cycle_.periodSlider;
     sl.value = std::clamp(value, sl.min, sl.max);
-    auto& pb = form_.progressBar1;
+    auto& pb = cycle_.periodBar;
     pb.max = static_cast<float>(sl.value);
     // A period shortened below the time already elapsed ends the current
     // period: the next tick sends the message again.
     if (pb.value > pb.max)
         pb.value = pb.max;
-    form_.shapeWAV.width = shapeWidthFor(s_.player.duration());
-    if (!form_.timer1.enabled)
+    cycle_.barMessage.width = shapeWidthFor(s_.player.duration());
+    if (!cycle_.fileCountdown.enabled)
         pb.value = pb.max;
-    form_.label2 = QString::number(sl.value) + QStringLiteral(" sec.");
-    form_.lblTempTimer = remainingText(static_cast<double>(pb.max) - pb.value);
+    cycle_.periodLabel = QString::number(sl.value) + QStringLiteral(" sec.");
+    cycle_.timeLeftLabel = remainingText(static_cast<double>(pb.max) - pb.value);
     params_.set(Params::kPeriod, QString::number(sl.value));
 }
 
 void Beacon::SliderLireTemps_MouseMove() {
-    form_.sliderLireTemps.toolTip = QStringLiteral("Max : ") +
-                                    QString::number(form_.sliderLireTemps.max / 60) +
-                                    QStringLiteral(" min.");
+    cycle_.periodSlider.toolTip = QStringLiteral("Max : ") +
+                                  QString::number(cycle_.periodSlider.max / 60) +
+                                  QStringLiteral(" min.");
 }
 
 void Beacon::setPeriodValue(int value) {
-    if (value != form_.sliderLireTemps.value)
+    if (value != cycle_.periodSlider.value)
         SliderLireTemps_Change(value);
 }
 
 void Beacon::applySliderMax(int max) {
-    auto& sl = form_.sliderLireTemps;
+    auto& sl = cycle_.periodSlider;
     sl.max = std::max(max, sl.min);
     if (sl.value > sl.max)
         SliderLireTemps_Change(sl.max);
 }
 
 void Beacon::applySliderMin(int min) {
-    auto& sl = form_.sliderLireTemps;
+    auto& sl = cycle_.periodSlider;
     sl.min = std::max(1, min);
     // A message longer than the longest period would leave no valid period:
     // the longest period grows to fit it.
@@ -353,7 +426,7 @@ void Beacon::applySliderMin(int min) {
 }
 
 void Beacon::playerDurationKnown() {
-    SliderLireTemps_Change(form_.sliderLireTemps.value);
+    SliderLireTemps_Change(cycle_.periodSlider.value);
 }
 
 // ---------------------------------------------------------------- file choice
@@ -368,7 +441,7 @@ void Beacon::CMDOuvrir_Click() {
         params_.set(i, params_.get(i - 1));
     params_.set(0, name);
 
-    auto& combo = form_.comboFichierRecent;
+    auto& combo = file_.recentFiles;
     combo.items.clear();
     for (int i = 0; i < Params::kRecentFiles; ++i)
         if (!params_.get(i).isEmpty())
@@ -376,46 +449,46 @@ void Beacon::CMDOuvrir_Click() {
     combo.index = 0;
     combo.text = combo.items.value(0);
     combo.toolTip = combo.text;
-    setBTPlay(combo.text.isEmpty() ? PlayImage::PlayDis : PlayImage::Play);
+    cycle_.startBlocked = combo.text.isEmpty();
     InfosFichier();
 }
 
 void Beacon::ComboFichierRecent_Change(int index) {
-    auto& combo = form_.comboFichierRecent;
+    auto& combo = file_.recentFiles;
     combo.index = (index >= 0 && index < combo.items.size()) ? index : -1;
     combo.text = combo.items.value(combo.index);
-    setBTPlay(combo.text.isEmpty() ? PlayImage::PlayDis : PlayImage::Play);
+    cycle_.startBlocked = combo.text.isEmpty();
     combo.toolTip = combo.text;
     if (fileTabSelected())
         InfosFichier();
 }
 
 void Beacon::InfosFichier() {
-    s_.player.open(form_.comboFichierRecent.text);
+    s_.player.open(file_.recentFiles.text);
     const double duration = s_.player.duration();
-    form_.lblDuree = QStringLiteral("Durée du fichier : ") + minSec(roundEven(duration));
+    file_.durationLabel = QStringLiteral("Durée du fichier : ") + minSec(roundEven(duration));
     applySliderMin(static_cast<int>(roundEven(duration + 5.0)));
     if (params_.get(Params::kPeriod).isEmpty())
-        setPeriodValue(form_.sliderLireTemps.min);
-    form_.label2 = QString::number(form_.sliderLireTemps.value) + QStringLiteral(" sec.");
-    s_.player.setVolume(form_.sliderVolWMP.value);
-    form_.shapeWAV.width = shapeWidthFor(duration);
+        setPeriodValue(cycle_.periodSlider.min);
+    cycle_.periodLabel = QString::number(cycle_.periodSlider.value) + QStringLiteral(" sec.");
+    s_.player.setVolume(file_.volumeSlider.value);
+    cycle_.barMessage.width = shapeWidthFor(duration);
 }
 
 // ---------------------------------------------------------------- volume, mute
 
 void Beacon::SliderVolWMP_Change(int value) {
-    auto& sl = form_.sliderVolWMP;
+    auto& sl = file_.volumeSlider;
     sl.value = std::clamp(value, sl.min, sl.max);
     s_.player.setVolume(sl.value);
-    form_.lblVol = QStringLiteral("Volume : ") +
-                   QString::number(roundEven((sl.value + 2500) / 2500.0 * 100.0)) +
-                   QStringLiteral("%");
+    file_.volumeLabel = QStringLiteral("Volume : ") +
+                        QString::number(roundEven((sl.value + 2500) / 2500.0 * 100.0)) +
+                        QStringLiteral("%");
     params_.set(Params::kVolume, QString::number(s_.player.volume()));
 }
 
 void Beacon::CHKMute_Click(bool checked) {
-    form_.chkMute = checked;
+    file_.mute = checked;
     s_.player.setMute(checked);
     params_.set(Params::kMute, checked ? QStringLiteral("Mute") : QStringLiteral("NoMute"));
 }
@@ -425,34 +498,32 @@ void Beacon::CHKMute_Click(bool checked) {
 void Beacon::TabS11_Click() {
     // Switching the message mode under a running cycle would leave that cycle
     // with no stop button: the mode is changed only while idle.
-    if (form_.tabS11Colour == kTabSelected || form_.btPlay == PlayImage::Stop)
+    if (cycle_.mode == MessageMode::File || showsStop())
         return;
-    form_.tabS11Colour = kTabSelected;
-    form_.tabS12Colour = kTabUnselected;
-    form_.frmSyntheseVisible = false;
-    form_.frmSynthese2Visible = false;
-    form_.frmFichierVisible = true;
+    cycle_.mode = MessageMode::File;
+    cycle_.speechFrameVisible = false;
+    cycle_.speechProblemFrameVisible = false;
+    cycle_.fileFrameVisible = true;
     params_.set(Params::kMode, QStringLiteral("1"));
-    form_.sliderVolWMP.enabled = true;
-    form_.sliderVolVoix.enabled = false;
+    file_.volumeSlider.enabled = true;
+    speech_.volumeSlider.enabled = false;
 }
 
 void Beacon::TabS12_Click() {
-    if (form_.tabS12Colour == kTabSelected || form_.btPlay == PlayImage::Stop)
+    if (cycle_.mode == MessageMode::Speech || showsStop())
         return;
-    form_.tabS12Colour = kTabSelected;
-    form_.tabS11Colour = kTabUnselected;
-    if (!form_.erreurSynthese) {
-        form_.frmSyntheseVisible = true;
-        form_.frmSynthese2Visible = false;
-        form_.frmFichierVisible = false;
+    cycle_.mode = MessageMode::Speech;
+    if (!speech_.engineFailed) {
+        cycle_.speechFrameVisible = true;
+        cycle_.speechProblemFrameVisible = false;
+        cycle_.fileFrameVisible = false;
         params_.set(Params::kMode, QStringLiteral("2"));
-        form_.sliderVolWMP.enabled = false;
-        form_.sliderVolVoix.enabled = true;
+        file_.volumeSlider.enabled = false;
+        speech_.volumeSlider.enabled = true;
     } else {
-        form_.frmSyntheseVisible = false;
-        form_.frmFichierVisible = false;
-        form_.frmSynthese2Visible = true;
+        cycle_.speechFrameVisible = false;
+        cycle_.fileFrameVisible = false;
+        cycle_.speechProblemFrameVisible = true;
     }
 }
 
@@ -461,11 +532,11 @@ void Beacon::TabS12_Click() {
 void Beacon::TxtInterval_Change(const QString& text) {
     const auto v = toNumber(text);
     if (!v)
-        form_.txtInterval = QStringLiteral("250");
+        cycle_.tickIntervalText = QStringLiteral("250");
     else if (*v > kMaxInterval)
-        form_.txtInterval = QString::number(kMaxInterval);
+        cycle_.tickIntervalText = QString::number(kMaxInterval);
     else
-        form_.txtInterval = text;
+        cycle_.tickIntervalText = text;
 }
 
 void Beacon::TxtInterval_KeyDown(int keyCode) {
@@ -474,39 +545,39 @@ void Beacon::TxtInterval_KeyDown(int keyCode) {
 }
 
 void Beacon::applyInterval() {
-    const auto v = toNumber(form_.txtInterval);
+    const auto v = toNumber(cycle_.tickIntervalText);
     if (!v)
         return;
     const int interval =
         static_cast<int>(std::clamp<long long>(roundEven(*v), kMinInterval, kMaxInterval));
-    form_.timer1.interval = interval;
-    form_.timer2.interval = interval;
+    cycle_.fileCountdown.interval = interval;
+    cycle_.speechCountdown.interval = interval;
 }
 
 void Beacon::TxtTpsMax_Change(const QString& text) {
-    form_.txtTpsMax = isNumeric(text) ? text : QStringLiteral("1800");
+    cycle_.longestPeriodText = isNumeric(text) ? text : QStringLiteral("1800");
 }
 
 void Beacon::chkRec_Click(bool checked) {
-    form_.chkRec = checked;
-    if (!form_.enregistreurOuvert)
+    options_.recordBetweenSendings = checked;
+    if (!options_.recorderOpen)
         s_.recorder.show();
     else
         s_.recorder.ECOUTE();
     if (checked) {
         params_.set(Params::kRec, QStringLiteral("REC ON"));
         ComboPriorite_Change(kPrioriteHaute);
-        selectPageTab(form_, kPageAudio);
+        showPage(shell_, ShellState::kAudioPage);
     } else {
         params_.set(Params::kRec, QStringLiteral("REC OFF"));
         ComboPriorite_Change(kPrioriteNormale);
-        selectPageTab(form_, kPageGeneral);
+        showPage(shell_, ShellState::kGeneralPage);
     }
 }
 
 void Beacon::ComboPriorite_Change(int index) {
-    form_.comboPrioriteIndex = index;
-    if (index >= 0 && index < MainForm::kPriorites.size())
+    options_.priorityIndex = index;
+    if (index >= 0 && index < OptionsState::kPriorities.size())
         s_.priority.set(index); // a refusal leaves the priority as it was
     params_.set(Params::kPriority, QString::number(index));
 }

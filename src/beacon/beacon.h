@@ -3,10 +3,16 @@
 #include "beacon/fileplayer.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
-#include "core/mainform.h"
+#include "core/events.h"
 #include "core/params.h"
 #include "core/services.h"
 #include "message/speechengine.h"
+#include "state/cycle.h"
+#include "state/filemessage.h"
+#include "state/options.h"
+#include "state/radiolink.h"
+#include "state/shell.h"
+#include "state/speech.h"
 
 #include <functional>
 #include <utility>
@@ -15,7 +21,7 @@ namespace ondrix {
 
 // The beacon cycle and the message-file player controls of the main window:
 // start/stop, the two countdown ticks, the period display, the recent files,
-// volume and mute. It acts on the window's facts (MainForm) and the settings
+// volume and mute. It acts on the window's facts (StationState) and the settings
 // (Params) it is given, never on widgets.
 class Beacon {
 public:
@@ -26,9 +32,19 @@ public:
         const Clock& clock;
         RecorderWindow& recorder;
         ProcessPriority& priority;
+        const EventBus& events;
+    };
+    // The states it acts on, and the radio link's, which it reads.
+    struct State {
+        CycleState& cycle;
+        FileMessageState& file;
+        SpeechState& speech;
+        OptionsState& options;
+        ShellState& shell;
+        const RadioLinkState& radio;
     };
 
-    Beacon(MainForm& form, Params& params, Services services);
+    Beacon(State state, Params& params, Services services);
 
     // Operator events.
     void BTPlay_Click();
@@ -72,13 +88,22 @@ public:
     void CMDSTOPSynth();
     void RelireFichier();
     void InfosFichier();
-    void setBTPlay(PlayImage image);
+    // Milliseconds from now to the next countdown tick of the running mode:
+    // ticks stay on the period's own grid, whatever delayed the last one.
+    qint64 msToNextTick() const;
+
     // Both countdown timers tick at the interval TxtInterval shows (its Enter
     // key, and the settings); a text that is no number changes nothing.
     void applyInterval();
     // The longest period the slider offers (never below its shortest).
     void applySliderMax(int max);
     void resetShapeCache();
+
+    // What the start/stop button does when pressed.
+    bool showsStop() const { return cycle_.running || cycle_.speaking; }
+    bool startable() const { return !showsStop() && !cycle_.startBlocked; }
+    // Hands a text to the speech engine, and says so.
+    void say(const QString& text);
 
     static QString remainingText(double seconds);
 
@@ -88,29 +113,46 @@ public:
     static const QString kOpenFilter;
 
 private:
-    bool fileTabSelected() const { return form_.tabS11Colour == kTabSelected; }
-    bool speechTabSelected() const { return form_.tabS12Colour == kTabSelected; }
+    bool fileTabSelected() const { return cycle_.mode == MessageMode::File; }
+    bool speechTabSelected() const { return cycle_.mode == MessageMode::Speech; }
+    // The cycle starts or stops: the period restarts from now, and it is said.
+    void setRunning(bool on);
+    // One spoken sending: the message with its tags replaced.
+    void sendSpeech();
     void countdownTick(bool fileMode);
     void endOfPeriod(bool fileMode);
     // False when the value is outside the bar's range (the bar keeps its value).
     bool setProgressValue(float value);
-    void lockFrames(bool running);
     void applySliderMin(int min);
     void setPeriodValue(int value);
     int shapeWidthFor(double seconds) const;
 
-    MainForm& form_;
+    CycleState& cycle_;
+    FileMessageState& file_;
+    SpeechState& speech_;
+    OptionsState& options_;
+    ShellState& shell_;
+    const RadioLinkState& radio_;
     Params& params_;
     Services s_;
     enum class Sending { Sent, BadFile, Refused };
     // Starts the loaded file, keyed when the transmitter allows the sending.
     Sending sendFile();
     void releaseFile();
+    void endFileSending();
 
     QString lastOpenedName_;
     Transmitter* transmitter_ = nullptr;
     std::function<void()> onOperatorStop_;
     bool fileKeyed_ = false;
+    bool fileSounding_ = false;
+    // The countdown is read from the monotonic clock, counted from the start
+    // of the current period, so a busy event loop never stretches a period.
+    qint64 periodStartMs_ = 0;
+    // The tick of the period last shown.
+    qint64 shownTicks_ = 0;
+    // Ticks from the start of a period to the tick that fills the bar.
+    int ticksToFullBar(int intervalMs) const;
 };
 
 } // namespace ondrix

@@ -22,8 +22,9 @@ int fieldValue(const QString& text, int max) {
 }
 } // namespace
 
-TriggerWindows::TriggerWindows(MainForm& form, Beacon& beacon, Speaker& speaker, const Clock& clock)
-    : form_(form), beacon_(beacon), speaker_(speaker), clock_(clock) {}
+TriggerWindows::TriggerWindows(State state, Beacon& beacon, const Clock& clock)
+    : windows_(state.windows), cycle_(state.cycle), shell_(state.shell), radio_(state.radio),
+      beacon_(beacon), clock_(clock) {}
 
 TriggerWindows::FieldKind TriggerWindows::kindOf(int field) {
     switch (field % 3) {
@@ -38,14 +39,14 @@ TriggerWindows::FieldKind TriggerWindows::kindOf(int field) {
 
 int TriggerWindows::secondsOfDay(int window, bool end) const {
     const auto text = [&](int part) {
-        return form_.timeFields[static_cast<size_t>(fieldIndex(window, end, part))];
+        return windows_.fields[static_cast<size_t>(fieldIndex(window, end, part))];
     };
     return fieldValue(text(0), kMaxHour) * 3600 + fieldValue(text(1), kMaxMinSec) * 60 +
            fieldValue(text(2), kMaxMinSec);
 }
 
 bool TriggerWindows::isOpen(int window, QTime now) const {
-    if (window < 0 || window >= MainForm::kWindows)
+    if (window < 0 || window >= TimeWindowsState::kWindows)
         return false;
     const int start = secondsOfDay(window, false);
     const int end = secondsOfDay(window, true);
@@ -65,7 +66,7 @@ void TriggerWindows::showTime() {
 }
 
 void TriggerWindows::showTime(QTime now) {
-    form_.lblHorloge = now.toString(QStringLiteral("HH:mm:ss"));
+    windows_.clockLabel = now.toString(QStringLiteral("HH:mm:ss"));
 }
 
 void TriggerWindows::TimerTime_Timer() {
@@ -74,8 +75,8 @@ void TriggerWindows::TimerTime_Timer() {
 
     bool anyEnabled = false;
     bool anyOpen = false;
-    for (int w = 0; w < MainForm::kWindows; ++w) {
-        if (!form_.chkDecl[static_cast<size_t>(w)])
+    for (int w = 0; w < TimeWindowsState::kWindows; ++w) {
+        if (!windows_.enabled[static_cast<size_t>(w)])
             continue;
         anyEnabled = true;
         anyOpen = anyOpen || isOpen(w, now);
@@ -87,35 +88,35 @@ void TriggerWindows::TimerTime_Timer() {
         // Outside every enabled window the beacon stays silent, whoever
         // started it. A speech cycle left counting would speak again as soon
         // as the windows were unchecked, so it is stopped too.
-        if (form_.timer2.enabled)
+        if (cycle_.speechCountdown.enabled)
             beacon_.CMDSTOPSynth();
         beacon_.CMDSTOP();
-        beacon_.setBTPlay(PlayImage::Play);
+        cycle_.startBlocked = false;
         // The cycle is over: the next opening, tomorrow's, starts it again.
-        form_.fichierEnCours = false;
+        cycle_.fileCycleOn = false;
         return;
     }
-    if (!form_.fichierEnCours && form_.btPlay == PlayImage::Play)
+    if (!cycle_.fileCycleOn && beacon_.startable())
         startCycle();
 }
 
 void TriggerWindows::startCycle() {
-    if (form_.tabS11Colour == kTabSelected) {
+    if (cycle_.mode == MessageMode::File) {
         beacon_.BoutonPLAY();
-    } else if (form_.tabS12Colour == kTabSelected) {
-        if (form_.optVox)
-            speaker_.speak(QStringLiteral("Vox"));
+    } else {
+        if (radio_.voxKeying())
+            beacon_.say(QStringLiteral("Vox"));
         beacon_.BoutonPLAYSynth();
     }
     // Set even when the start was refused, so a refusal is said once and not
     // at every tick of the window.
-    form_.fichierEnCours = true;
+    cycle_.fileCycleOn = true;
 }
 
 void TriggerWindows::operatorStopped() {
     const QTime now = clock_.now().time();
-    for (int w = 0; w < MainForm::kWindows; ++w) {
-        auto& enabled = form_.chkDecl[static_cast<size_t>(w)];
+    for (int w = 0; w < TimeWindowsState::kWindows; ++w) {
+        auto& enabled = windows_.enabled[static_cast<size_t>(w)];
         if (enabled && isOpen(w, now))
             enabled = false;
     }
@@ -124,33 +125,29 @@ void TriggerWindows::operatorStopped() {
 // ---------------------------------------------------------------- controls
 
 void TriggerWindows::ChkDecl_Click(int window, bool checked) {
-    if (window < 0 || window >= MainForm::kWindows)
+    if (window < 0 || window >= TimeWindowsState::kWindows)
         return;
-    form_.chkDecl[static_cast<size_t>(window)] = checked;
-    if (form_.btPlay == PlayImage::PlayDis)
-        beacon_.setBTPlay(PlayImage::Play);
+    windows_.enabled[static_cast<size_t>(window)] = checked;
+    cycle_.startBlocked = false;
 }
 
 void TriggerWindows::TabS3_Click(int window) {
-    if (window < 0 || window >= MainForm::kWindows ||
-        form_.tabS3Colour[static_cast<size_t>(window)] == kTabSelected)
+    if (window < 0 || window >= TimeWindowsState::kWindows)
         return;
-    for (int w = 0; w < MainForm::kWindows; ++w)
-        form_.tabS3Colour[static_cast<size_t>(w)] = w == window ? kTabSelected : kTabUnselected;
-    form_.currentTimeWindow = window;
+    windows_.shownWindow = window;
 }
 
 // ---------------------------------------------------------------- time fields
 
 void TriggerWindows::moveFocusTo(int field) {
-    form_.focusTimeField = field;
-    ++form_.focusTimeFieldSeq;
+    windows_.focusField = field;
+    ++windows_.focusSeq;
 }
 
 void TriggerWindows::TimeField_Change(int field, const QString& text) {
     if (!validField(field))
         return;
-    QString& value = form_.timeFields[static_cast<size_t>(field)];
+    QString& value = windows_.fields[static_cast<size_t>(field)];
     value = text;
     const FieldKind kind = kindOf(field);
     if (kind == FieldKind::Second) {
@@ -171,23 +168,23 @@ void TriggerWindows::TimeField_Change(int field, const QString& text) {
 void TriggerWindows::TimeField_GotFocus(int field) {
     if (!validField(field))
         return;
-    form_.selectTimeField = field;
-    ++form_.selectTimeFieldSeq;
-    form_.raccourcisActifs = false;
+    windows_.selectField = field;
+    ++windows_.selectSeq;
+    shell_.shortcutsActive = false;
 }
 
 void TriggerWindows::TimeField_LostFocus(int field) {
     if (!validField(field))
         return;
-    QString& value = form_.timeFields[static_cast<size_t>(field)];
+    QString& value = windows_.fields[static_cast<size_t>(field)];
     if (value.size() == 1)
         value.prepend(QLatin1Char('0'));
     else if (value.isEmpty())
         value = QStringLiteral("00");
-    form_.raccourcisActifs = true;
+    shell_.shortcutsActive = true;
 }
 
-static_assert(TriggerWindows::fieldIndex(2, true, 2) == MainForm::kTimeFields - 1);
-static_assert(MainForm::kTimeFields == MainForm::kWindows * kFieldsPerWindow);
+static_assert(TriggerWindows::fieldIndex(2, true, 2) == TimeWindowsState::kTimeFields - 1);
+static_assert(TimeWindowsState::kTimeFields == TimeWindowsState::kWindows * kFieldsPerWindow);
 
 } // namespace ondrix

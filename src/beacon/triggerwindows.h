@@ -2,8 +2,11 @@
 
 #include "beacon/beacon.h"
 #include "core/clock.h"
-#include "core/mainform.h"
 #include "core/services.h"
+#include "state/cycle.h"
+#include "state/radiolink.h"
+#include "state/shell.h"
+#include "state/timewindows.h"
 
 #include <QString>
 #include <QTime>
@@ -15,7 +18,13 @@ namespace ondrix {
 // the window's facts and on the beacon's entry points.
 class TriggerWindows {
 public:
-    TriggerWindows(MainForm& form, Beacon& beacon, Speaker& speaker, const Clock& clock);
+    struct State {
+        TimeWindowsState& windows;
+        CycleState& cycle;
+        ShellState& shell;
+        const RadioLinkState& radio;
+    };
+    TriggerWindows(State state, Beacon& beacon, const Clock& clock);
 
     // The one-second tick: the clock shown, then the beacon started or
     // stopped by the windows.
@@ -26,7 +35,7 @@ public:
     void ChkDecl_Click(int window, bool checked);
     // Period tabs TabS31..TabS33 as 0..2.
     void TabS3_Click(int window);
-    // Time fields by their index in MainForm::timeFields.
+    // Time fields by their index in StationState::timeFields.
     void TimeField_Change(int field, const QString& text);
     void TimeField_GotFocus(int field);
     void TimeField_LostFocus(int field);
@@ -38,7 +47,7 @@ public:
     // Whether enabled or not, window 0..2 is open at this time of day.
     bool isOpen(int window, QTime now) const;
 
-    // Index in MainForm::timeFields of one field: window 0..2, `end` false for
+    // Index in StationState::timeFields of one field: window 0..2, `end` false for
     // the start time, part 0 hour, 1 minute, 2 second.
     static constexpr int fieldIndex(int window, bool end, int part) {
         return window * 6 + (end ? 3 : 0) + part;
@@ -47,16 +56,20 @@ public:
     static FieldKind kindOf(int field);
 
 private:
-    static bool validField(int field) { return field >= 0 && field < MainForm::kTimeFields; }
+    static bool validField(int field) {
+        return field >= 0 && field < TimeWindowsState::kTimeFields;
+    }
     // Seconds since midnight of the start (end false) or end of a window.
     int secondsOfDay(int window, bool end) const;
     void showTime(QTime now);
     void startCycle();
     void moveFocusTo(int field);
 
-    MainForm& form_;
+    TimeWindowsState& windows_;
+    CycleState& cycle_;
+    ShellState& shell_;
+    const RadioLinkState& radio_;
     Beacon& beacon_;
-    Speaker& speaker_;
     const Clock& clock_;
 };
 

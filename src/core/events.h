@@ -40,6 +40,12 @@ struct Event {
 // through it, so their lines never differ.
 QString eventLine(const QDateTime& when, const QString& text);
 
+// Whether an event is a line of the logs. The end of a sending is not: the
+// release of the transmitter, or the next line, says it.
+inline bool hasLine(const Event& e) {
+    return e.kind != EventKind::SendingEnded && !e.text.isEmpty();
+}
+
 // Hands every event to each subscriber, in the order they were published.
 // A subscriber may subscribe or unsubscribe others while an event is being
 // delivered; the change applies from the next event.

@@ -85,7 +85,7 @@ struct MainWindow::Ui {
     QCheckBox* chkMute = nullptr;
 
     // Pages.
-    std::array<ClickableLabel*, MainForm::kPages> pageTabs{};
+    std::array<ClickableLabel*, ShellState::kPages> pageTabs{};
     QStackedWidget* pages = nullptr;
     QGroupBox* frmGeneral = nullptr;
     QRadioButton* optPortCom = nullptr;
@@ -126,10 +126,10 @@ struct MainWindow::Ui {
     // frame FrmPeriode1..3 with its check box and six time fields (in the
     // form's order).
     QLabel* lblHorloge = nullptr;
-    std::array<ClickableLabel*, MainForm::kWindows> tabS3{};
-    std::array<QFrame*, MainForm::kWindows> frmPeriode{};
-    std::array<QCheckBox*, MainForm::kWindows> chkDecl{};
-    std::array<QLineEdit*, MainForm::kTimeFields> timeFields{};
+    std::array<ClickableLabel*, TimeWindowsState::kWindows> tabS3{};
+    std::array<QFrame*, TimeWindowsState::kWindows> frmPeriode{};
+    std::array<QCheckBox*, TimeWindowsState::kWindows> chkDecl{};
+    std::array<QLineEdit*, TimeWindowsState::kTimeFields> timeFields{};
     // The form's last focus and selection requests already applied, and a
     // focus move waiting for the end of the redraw (-1: none).
     int appliedFocusTimeFieldSeq = 0;
@@ -531,9 +531,9 @@ void MainWindow::build() {
     top->addLayout(topRight, 3);
 
     // ---- page tabs
-    static constexpr std::array<const char*, MainForm::kPages> kTabNames{
+    static constexpr std::array<const char*, ShellState::kPages> kTabNames{
         "TabS21", "TabS22", "TabS23", "TabS24", "TabS25"};
-    const std::array<QString, MainForm::kPages> tabTexts{
+    const std::array<QString, ShellState::kPages> tabTexts{
         QStringLiteral("Général"), QStringLiteral("Paramètres"), QStringLiteral("Audio"),
         QStringLiteral("DTMF"), QStringLiteral("Informations OM")};
     auto* pageTabs = row(1);
@@ -660,11 +660,11 @@ void MainWindow::build() {
     // window chosen, "Déclenchement entre HH : MM : SS et HH : MM : SS".
     auto* timeWindows = named<QWidget>("TimeWindows");
     {
-        static constexpr std::array<const char*, MainForm::kWindows> kPeriodTabNames{
+        static constexpr std::array<const char*, TimeWindowsState::kWindows> kPeriodTabNames{
             "TabS31", "TabS32", "TabS33"};
-        static constexpr std::array<const char*, MainForm::kWindows> kFrameNames{
+        static constexpr std::array<const char*, TimeWindowsState::kWindows> kFrameNames{
             "FrmPeriode1", "FrmPeriode2", "FrmPeriode3"};
-        static constexpr std::array<const char*, MainForm::kWindows> kChkNames{
+        static constexpr std::array<const char*, TimeWindowsState::kWindows> kChkNames{
             "ChkDecl1", "ChkDecl2", "ChkDecl3"};
         static constexpr std::array<char, 3> kParts{'H', 'M', 'S'};
 
@@ -685,7 +685,7 @@ void MainWindow::build() {
             timeWindows->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 8;
         auto* frames = new QGridLayout;
         frames->setContentsMargins(0, 0, 0, 0);
-        for (int w = 0; w < MainForm::kWindows; ++w) {
+        for (int w = 0; w < TimeWindowsState::kWindows; ++w) {
             const auto wi = static_cast<size_t>(w);
             auto* frame = named<QFrame>(kFrameNames[wi]);
             frame->setFrameShape(QFrame::StyledPanel);
@@ -736,7 +736,7 @@ void MainWindow::build() {
     u.txtTpsMax = named<QLineEdit>("TxtTpsMax");
     u.txtTpsMax->setMaximumWidth(u.txtInterval->maximumWidth());
     u.comboPriorite = named<QComboBox>("ComboPriorite");
-    u.comboPriorite->addItems(MainForm::kPriorites);
+    u.comboPriorite->addItems(OptionsState::kPriorities);
     u.lblDossier = named<ElidedLabel>("LblDossier");
     {
         auto* form = new QFormLayout;
@@ -1036,7 +1036,7 @@ void MainWindow::render() {
 
 bool MainWindow::renderForm() {
     Ui& u = *ui;
-    const MainForm& f = presenter_.form();
+    const StationState& f = presenter_.state();
 
     std::vector<QSignalBlocker> blockers;
     blockers.reserve(u.inputs.size());
@@ -1044,83 +1044,84 @@ bool MainWindow::renderForm() {
         blockers.emplace_back(input);
 
     // Start/stop.
-    const QString image = playImageName(f.btPlay);
+    const QString image = playImageName(startButtonPicture(f.cycle));
     if (u.btPlay->property("image").toString() != image) {
-        u.btPlay->setIcon(playImageIcon(f.btPlay));
+        u.btPlay->setIcon(playImageIcon(startButtonPicture(f.cycle)));
         u.btPlay->setProperty("image", image);
     }
-    u.btPlay->setToolTip(f.btPlayToolTip);
+    u.btPlay->setToolTip(startButtonToolTip(f.cycle));
 
     // Message mode.
-    u.tabS11->setBackground(toQColor(f.tabS11Colour));
-    u.tabS12->setBackground(toQColor(f.tabS12Colour));
-    u.tabS12->setEnabled(f.tabS12Enabled);
-    u.frmFichier->setVisible(f.frmFichierVisible);
-    u.frmFichier->setEnabled(f.frmFichierEnabled);
-    u.frmSynthese->setVisible(f.frmSyntheseVisible);
-    u.frmSynthese->setEnabled(f.frmSyntheseEnabled);
-    u.frmSynthese2->setVisible(f.frmSynthese2Visible);
-    renderCombo(u.comboFichierRecent, f.comboFichierRecent);
-    u.lblDuree->setText(f.lblDuree);
+    u.tabS11->setBackground(toQColor(tabColour(f.cycle.mode == MessageMode::File)));
+    u.tabS12->setBackground(toQColor(tabColour(f.cycle.mode == MessageMode::Speech)));
+    u.tabS12->setEnabled(f.speech.tabEnabled);
+    u.frmFichier->setVisible(f.cycle.fileFrameVisible);
+    u.frmFichier->setEnabled(!f.cycle.running);
+    u.frmSynthese->setVisible(f.cycle.speechFrameVisible);
+    u.frmSynthese->setEnabled(!f.cycle.running);
+    u.frmSynthese2->setVisible(f.cycle.speechProblemFrameVisible);
+    renderCombo(u.comboFichierRecent, f.file.recentFiles);
+    u.lblDuree->setText(f.file.durationLabel);
 
     // Speech frame.
-    if (u.txtSynthese->toPlainText() != f.txtSynthese)
-        u.txtSynthese->setPlainText(f.txtSynthese);
-    u.txtSynthese->setEnabled(f.txtSyntheseEnabled);
+    if (u.txtSynthese->toPlainText() != f.speech.text)
+        u.txtSynthese->setPlainText(f.speech.text);
+    u.txtSynthese->setEnabled(f.speech.textEnabled);
     bool focusMessage = false;
-    if (u.appliedSelectionSeq != f.txtSyntheseSelectionSeq) {
-        u.appliedSelectionSeq = f.txtSyntheseSelectionSeq;
-        u.txtSynthese->selectRange(f.txtSyntheseSelStart, f.txtSyntheseSelLength);
+    if (u.appliedSelectionSeq != f.speech.selectionSeq) {
+        u.appliedSelectionSeq = f.speech.selectionSeq;
+        u.txtSynthese->selectRange(f.speech.selectionStart, f.speech.selectionLength);
         focusMessage = true;
     }
-    setPanelText(u.lblNomVoix, f.lblNomVoix);
-    renderList(u.listVoix, f.listVoix);
-    u.voicePanel->setVisible(f.listVoixVisible);
-    renderCombo(u.comboOndrixTexte, f.comboOndrixTexte);
-    u.tagPanel->setVisible(f.comboOndrixTexteVisible);
-    renderSlider(u.sliderVoixSpeed, f.sliderVoixSpeed);
-    setPanelText(u.lblWpM, f.lblWpM);
-    u.chkLireMeteo->setChecked(f.chkLireMeteo);
+    setPanelText(u.lblNomVoix, f.speech.voiceNameLabel);
+    renderList(u.listVoix, f.speech.voiceList);
+    u.voicePanel->setVisible(f.speech.voiceListVisible);
+    renderCombo(u.comboOndrixTexte, f.speech.tagList);
+    u.tagPanel->setVisible(f.speech.tagListVisible);
+    renderSlider(u.sliderVoixSpeed, f.speech.speedSlider);
+    setPanelText(u.lblWpM, f.speech.speedLabel);
+    u.chkLireMeteo->setChecked(f.speech.readWeather);
 
     // Period.
-    renderSlider(u.sliderLireTemps, f.sliderLireTemps);
-    u.label2->setText(f.label2);
-    renderProgress(u.progressBar1, f.progressBar1);
-    u.lblTempTimer->setText(f.lblTempTimer);
-    u.lblTempsFichier->setText(f.lblTempsFichier);
-    u.periodBar->setShapes(f.shapeTotal, f.shapeWAV, f.shapeCache);
+    renderSlider(u.sliderLireTemps, f.cycle.periodSlider);
+    u.label2->setText(f.cycle.periodLabel);
+    renderProgress(u.progressBar1, f.cycle.periodBar);
+    u.lblTempTimer->setText(f.cycle.timeLeftLabel);
+    u.lblTempsFichier->setText(f.cycle.filePositionLabel);
+    u.periodBar->setShapes(f.cycle.barTotal, f.cycle.barMessage, f.cycle.barCover);
 
     // Volume: the two sliders share one place; the one in use is shown.
-    renderSlider(u.sliderVolWMP, f.sliderVolWMP);
-    renderSlider(u.sliderVolVoix, f.sliderVolVoix);
-    const bool voixShown = f.sliderVolVoix.enabled && !f.sliderVolWMP.enabled;
+    renderSlider(u.sliderVolWMP, f.file.volumeSlider);
+    renderSlider(u.sliderVolVoix, f.speech.volumeSlider);
+    const bool voixShown = f.speech.volumeSlider.enabled && !f.file.volumeSlider.enabled;
     u.sliderVolWMP->setVisible(!voixShown);
     u.sliderVolVoix->setVisible(voixShown);
-    u.lblVol->setText(f.lblVol);
-    u.chkMute->setChecked(f.chkMute);
+    u.lblVol->setText(f.file.volumeLabel);
+    u.chkMute->setChecked(f.file.mute);
 
     // Pages.
     for (size_t i = 0; i < u.pageTabs.size(); ++i)
-        u.pageTabs[i]->setBackground(toQColor(f.pageTabColour[i]));
-    if (f.currentPage >= 0 && f.currentPage < u.pages->count())
-        u.pages->setCurrentIndex(f.currentPage);
+        u.pageTabs[i]->setBackground(
+            toQColor(tabColour(f.shell.currentPage == static_cast<int>(i))));
+    if (f.shell.currentPage >= 0 && f.shell.currentPage < u.pages->count())
+        u.pages->setCurrentIndex(f.shell.currentPage);
 
     // The keying choice is locked with the serial panel while a cycle runs:
     // turning to VOX in the middle of a sending would leave the line keyed.
-    u.optPortCom->setEnabled(f.frmPortComEnabled);
-    u.optVox->setEnabled(f.frmPortComEnabled);
-    u.optPortCom->setChecked(f.optPortCom);
-    u.optVox->setChecked(f.optVox);
-    u.frmPortCom->setVisible(f.frmPortComVisible);
-    u.frmPortCom->setEnabled(f.frmPortComEnabled);
-    u.frmVox->setVisible(f.frmVoxVisible);
-    u.frmPortCherche->setVisible(f.frmPortChercheVisible);
+    u.optPortCom->setEnabled(!f.cycle.running);
+    u.optVox->setEnabled(!f.cycle.running);
+    u.optPortCom->setChecked(f.radio.serialKeying);
+    u.optVox->setChecked(f.radio.voxKeying());
+    u.frmPortCom->setVisible(f.radio.portPanelVisible);
+    u.frmPortCom->setEnabled(!f.cycle.running);
+    u.frmVox->setVisible(f.radio.voxPanelVisible);
+    u.frmPortCherche->setVisible(f.radio.searchPanelVisible);
 
-    renderCombo(u.portComList, f.portComList);
-    renderCombo(u.comboModeCOMPTT, f.comboModeCOMPTT);
-    if (u.cmdTestGreen != f.cmdTestDown) {
-        u.cmdTestGreen = f.cmdTestDown;
-        if (f.cmdTestDown) {
+    renderCombo(u.portComList, f.radio.portList);
+    renderCombo(u.comboModeCOMPTT, f.radio.pttLine);
+    if (u.cmdTestGreen != f.radio.testHeld) {
+        u.cmdTestGreen = f.radio.testHeld;
+        if (f.radio.testHeld) {
             QPalette pal = u.cmdTest->palette();
             pal.setColor(QPalette::Button, kCmdTestHeld);
             u.cmdTest->setPalette(pal);
@@ -1128,32 +1129,32 @@ bool MainWindow::renderForm() {
             u.cmdTest->setPalette(QPalette()); // back to the window's own colours
         }
     }
-    u.cmdTest->setToolTip(f.cmdTestToolTip);
-    const QString lockImage = padlockImageName(f.pttLockFerme);
+    u.cmdTest->setToolTip(f.radio.testToolTip);
+    const QString lockImage = padlockImageName(f.radio.pttLocked);
     if (u.pttLock->property("image").toString() != lockImage) {
-        u.pttLock->setIcon(padlockIcon(f.pttLockFerme));
+        u.pttLock->setIcon(padlockIcon(f.radio.pttLocked));
         u.pttLock->setProperty("image", lockImage);
     }
-    u.pttLock->setToolTip(f.pttLockToolTip);
-    u.shapePTT->setColour(toQColor(f.shapePTTColour));
-    u.chkCOR->setChecked(f.chkCOR);
-    renderCombo(u.comboModeCOMCOR, f.comboModeCOMCOR);
-    u.shapeCOR->setColour(toQColor(f.shapeCORColour));
+    u.pttLock->setToolTip(pttLockToolTip(f.radio));
+    u.shapePTT->setColour(toQColor(indicatorColour(f.radio.keyed)));
+    u.chkCOR->setChecked(f.radio.carrierDetectOn);
+    renderCombo(u.comboModeCOMCOR, f.radio.carrierLine);
+    u.shapeCOR->setColour(toQColor(indicatorColour(f.radio.carrierPresent)));
 
-    setPanelText(u.lblVox, f.lblVox);
-    setPanelText(u.lblPortCherche, f.lblPortCherche);
-    renderProgress(u.pgPortCom, f.pgPortCom);
+    setPanelText(u.lblVox, f.radio.voxLabel);
+    setPanelText(u.lblPortCherche, f.radio.searchLabel);
+    renderProgress(u.pgPortCom, f.radio.searchProgress);
 
-    u.frame3->setEnabled(f.frame3Enabled);
-    u.chkRec->setChecked(f.chkRec);
+    u.frame3->setEnabled(!f.cycle.running);
+    u.chkRec->setChecked(f.options.recordBetweenSendings);
 
-    renderLineEdit(u.txtInterval, f.txtInterval);
-    renderLineEdit(u.txtTpsMax, f.txtTpsMax);
-    u.comboPriorite->setCurrentIndex(f.comboPrioriteIndex);
-    u.lblDossier->setText(QStringLiteral("Dossier : ") + f.appDirText);
-    u.lblDossier->setToolTip(f.appDirText);
+    renderLineEdit(u.txtInterval, f.cycle.tickIntervalText);
+    renderLineEdit(u.txtTpsMax, f.cycle.longestPeriodText);
+    u.comboPriorite->setCurrentIndex(f.options.priorityIndex);
+    u.lblDossier->setText(QStringLiteral("Dossier : ") + f.options.appDirText);
+    u.lblDossier->setToolTip(f.options.appDirText);
 
-    if (const QColor ptt = toQColor(f.lblDTMFPTTColour);
+    if (const QColor ptt = toQColor(indicatorColour(f.radio.keyed));
         u.lblDTMFPTT->palette().color(QPalette::WindowText) != ptt) {
         QPalette pal = u.lblDTMFPTT->palette();
         pal.setColor(QPalette::WindowText, ptt);
@@ -1164,19 +1165,20 @@ bool MainWindow::renderForm() {
         renderLineEdit(u.paramOM[i], presenter_.params().getOM(static_cast<int>(i)));
 
     // ---- daily time windows
-    u.lblHorloge->setText(f.lblHorloge);
+    u.lblHorloge->setText(f.windows.clockLabel);
     for (size_t w = 0; w < u.tabS3.size(); ++w) {
-        u.tabS3[w]->setBackground(toQColor(f.tabS3Colour[w]));
-        u.frmPeriode[w]->setVisible(static_cast<int>(w) == f.currentTimeWindow);
-        u.chkDecl[w]->setChecked(f.chkDecl[w]);
+        u.tabS3[w]->setBackground(
+            toQColor(tabColour(static_cast<int>(w) == f.windows.shownWindow)));
+        u.frmPeriode[w]->setVisible(static_cast<int>(w) == f.windows.shownWindow);
+        u.chkDecl[w]->setChecked(f.windows.enabled[w]);
     }
     for (size_t i = 0; i < u.timeFields.size(); ++i)
-        renderLineEdit(u.timeFields[i], f.timeFields[i]);
-    const auto validField = [](int i) { return i >= 0 && i < MainForm::kTimeFields; };
-    if (u.appliedSelectTimeFieldSeq != f.selectTimeFieldSeq) {
-        u.appliedSelectTimeFieldSeq = f.selectTimeFieldSeq;
-        if (validField(f.selectTimeField)) {
-            QLineEdit* edit = u.timeFields[static_cast<size_t>(f.selectTimeField)];
+        renderLineEdit(u.timeFields[i], f.windows.fields[i]);
+    const auto validField = [](int i) { return i >= 0 && i < TimeWindowsState::kTimeFields; };
+    if (u.appliedSelectTimeFieldSeq != f.windows.selectSeq) {
+        u.appliedSelectTimeFieldSeq = f.windows.selectSeq;
+        if (validField(f.windows.selectField)) {
+            QLineEdit* edit = u.timeFields[static_cast<size_t>(f.windows.selectField)];
             edit->selectAll();
             // A click that gave the focus puts the caret where it landed once
             // this is done: the whole text is selected again after it.
@@ -1186,23 +1188,23 @@ bool MainWindow::renderForm() {
             });
         }
     }
-    if (u.appliedFocusTimeFieldSeq != f.focusTimeFieldSeq) {
-        u.appliedFocusTimeFieldSeq = f.focusTimeFieldSeq;
-        if (validField(f.focusTimeField))
-            u.pendingTimeFieldFocus = f.focusTimeField;
+    if (u.appliedFocusTimeFieldSeq != f.windows.focusSeq) {
+        u.appliedFocusTimeFieldSeq = f.windows.focusSeq;
+        if (validField(f.windows.focusField))
+            u.pendingTimeFieldFocus = f.windows.focusField;
     }
     // ---- end daily time windows
 
     // ---- start-up: caption, loading panel, version, several copies
-    setWindowTitle(f.caption);
-    u.lblTitre->setText(f.caption);
-    if (f.frmChargementVisible && u.frmChargement->isHidden())
+    setWindowTitle(f.shell.caption);
+    u.lblTitre->setText(f.shell.caption);
+    if (f.shell.loadingVisible && u.frmChargement->isHidden())
         u.frmChargement->raise();
-    u.frmChargement->setVisible(f.frmChargementVisible);
-    u.lblChargeParam->setText(f.lblChargeParam);
-    renderProgress(u.progressBar2, f.progressBar2);
-    u.lblVersion->setText(f.lblVersion);
-    u.chkInstance->setChecked(f.chkInstance);
+    u.frmChargement->setVisible(f.shell.loadingVisible);
+    u.lblChargeParam->setText(f.shell.loadingCaption);
+    renderProgress(u.progressBar2, f.shell.loadingProgress);
+    u.lblVersion->setText(f.shell.versionLabel);
+    u.chkInstance->setChecked(f.options.allowSeveralCopies);
     // ---- end start-up
 
     return focusMessage;

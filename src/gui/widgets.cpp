@@ -61,28 +61,28 @@ bool sameShape(const ShapeState& a, const ShapeState& b) {
 
 } // namespace
 
-QString playImageName(PlayImage image) {
+QString playImageName(StartButtonPicture image) {
     switch (image) {
-    case PlayImage::Play:
+    case StartButtonPicture::Play:
         return QStringLiteral("ImagePlay");
-    case PlayImage::Stop:
+    case StartButtonPicture::Stop:
         return QStringLiteral("ImageStop");
-    case PlayImage::PlayDis:
+    case StartButtonPicture::PlayDisabled:
         return QStringLiteral("ImagePlayDis");
     }
     return {};
 }
 
-QIcon playImageIcon(PlayImage image) {
+QIcon playImageIcon(StartButtonPicture image) {
     QPixmap pm;
     switch (image) {
-    case PlayImage::Play:
+    case StartButtonPicture::Play:
         pm = trianglePixmap(QColor(0x22, 0xB0, 0x22));
         break;
-    case PlayImage::Stop:
+    case StartButtonPicture::Stop:
         pm = squarePixmap(QColor(0xD8, 0x20, 0x20));
         break;
-    case PlayImage::PlayDis:
+    case StartButtonPicture::PlayDisabled:
         pm = trianglePixmap(QColor(0x9A, 0x9A, 0x9A));
         break;
     }

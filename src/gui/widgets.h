@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/mainform.h"
+#include "state/cycle.h"
 
 #include <QAbstractButton>
 #include <QColor>
@@ -24,8 +24,8 @@ inline QColor toQColor(Colour c) {
 }
 
 // The dynamic property value of BTPlay naming the picture it shows.
-QString playImageName(PlayImage image);
-QIcon playImageIcon(PlayImage image);
+QString playImageName(StartButtonPicture image);
+QIcon playImageIcon(StartButtonPicture image);
 QIcon closeIcon();
 // The port-search pictures: a circular arrow (search again) and a stop cross.
 QIcon refreshIcon();

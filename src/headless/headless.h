@@ -20,15 +20,17 @@ public:
     EventLog(const Clock& clock, std::FILE* out) : clock_(clock), out_(out) {}
     // Line breaks inside `text` become " / ": one event, one line.
     void print(const QString& text);
+    // An event's line, when it has one.
+    void print(const Event& event);
 
 private:
     const Clock& clock_;
     std::FILE* out_;
 };
 
-// Message boxes with nobody to answer them: each one is an event line, and
-// questions get the answer that changes nothing (No, Cancel); the file
-// dialog is cancelled.
+// Message boxes with nobody to answer them: the station publishes each one as
+// an event (which the log prints), and questions get the answer that changes
+// nothing (No, Cancel); the file dialog is cancelled.
 class ConsoleDialogs : public Dialogs {
 public:
     explicit ConsoleDialogs(EventLog& log) : log_(log) {}
@@ -40,30 +42,6 @@ public:
 private:
     EventLog& log_;
     QString last_;
-};
-
-// Says what the beacon does, from the facts of its window: the cycle started
-// or stopped (the start/stop button's picture), the transmitter keyed or
-// released (the keying indicator), and the sendings it is told of. Only
-// changes are reported.
-class EventReporter : public QObject {
-    Q_OBJECT
-public:
-    EventReporter(MainPresenter& presenter, EventLog& log);
-    // Takes the present state as known, without reporting it.
-    void resync();
-    // A sending, said with the changes of the same step: after the cycle's
-    // start and the keying, which the form shows only once the step is over.
-    void sending(const QString& what);
-    // Says what changed since the last call (run on every change of the form).
-    void check();
-
-private:
-    MainPresenter& presenter_;
-    EventLog& log_;
-    bool running_ = false;
-    Colour ptt_ = kIndicatorOff;
-    QStringList sendings_;
 };
 
 // The beacon without a window (ondrix --headless): the station with console
@@ -91,12 +69,15 @@ private:
     QString startProblem();
     int fail(const QString& why);
 
+    // A line of the front end's own, for the log and the log book alike.
+    void say(const QString& text, EventKind kind = EventKind::Info);
+
     SystemClock clock_;
     EventLog log_;
     std::FILE* errors_;
     ConsoleDialogs dialogs_;
     Station station_;
-    EventReporter reporter_;
+    int subscription_ = 0;
 };
 
 } // namespace ondrix

@@ -10,8 +10,9 @@ const QString VoiceCatalogue::kMsgAucuneVoix = QStringLiteral("Aucune voix de sy
 
 namespace {} // namespace
 
-VoiceCatalogue::VoiceCatalogue(MainForm& form, Params& params, Services services)
-    : form_(form), params_(params), s_(services) {}
+VoiceCatalogue::VoiceCatalogue(State state, Params& params, Services services)
+    : speech_(state.speech), cycle_(state.cycle), file_(state.file), shell_(state.shell),
+      params_(params), s_(services) {}
 
 QString VoiceCatalogue::languageName(int id) {
     switch (id) {
@@ -50,70 +51,69 @@ QString VoiceCatalogue::voiceLine(const QString& name, int gender, int language)
 
 void VoiceCatalogue::setLblNomVoix(const QString& caption) {
     // The label has room for ten characters.
-    form_.lblNomVoix = caption.size() > 10 ? QString() : caption;
+    speech_.voiceNameLabel = caption.size() > 10 ? QString() : caption;
 }
 
 void VoiceCatalogue::ChargerVoix() {
-    form_.listVoix.items.clear();
-    form_.listVoix.index = -1;
-    form_.listVoix.text.clear();
-    form_.listIDVoix.clear();
+    speech_.voiceList.items.clear();
+    speech_.voiceList.index = -1;
+    speech_.voiceList.text.clear();
+    speech_.voiceIds.clear();
 
     if (!s_.engine.available()) {
-        if (!form_.erreurSynthese) {
+        if (!speech_.engineFailed) {
             s_.dialogs.message(kMsgErreurChargement);
-            form_.erreurSynthese = true;
+            speech_.engineFailed = true;
             params_.set(Params::kSpeechFailure, QStringLiteral("Erreur"));
         }
-        form_.sliderVoixSpeed.enabled = false;
+        speech_.speedSlider.enabled = false;
     } else {
         const int count = s_.engine.voiceCount();
         if (count < 1) {
             s_.dialogs.message(kMsgAucuneVoix);
-            form_.tabS12Enabled = false;
-            form_.frmChargementVisible = false;
+            speech_.tabEnabled = false;
+            shell_.loadingVisible = false;
             // With no voice the program runs in file mode.
-            form_.tabS11Colour = kTabSelected;
-            form_.tabS12Colour = kTabUnselected;
-            form_.frmSyntheseVisible = false;
-            form_.frmSynthese2Visible = false;
-            form_.frmFichierVisible = true;
-            form_.sliderVolWMP.enabled = true;
-            form_.sliderVolVoix.enabled = false;
+            cycle_.mode = MessageMode::File;
+            cycle_.speechFrameVisible = false;
+            cycle_.speechProblemFrameVisible = false;
+            cycle_.fileFrameVisible = true;
+            file_.volumeSlider.enabled = true;
+            speech_.volumeSlider.enabled = false;
         } else {
             for (int i = 0; i < count; ++i) {
-                form_.lblChargeParam = QStringLiteral("Chargement des voix...\n") +
-                                       QString::number(i) + QStringLiteral("/") +
-                                       QString::number(count);
-                form_.listVoix.items << voiceLine(s_.engine.voiceName(i), s_.engine.voiceGender(i),
-                                                  s_.engine.voiceLanguage(i));
-                form_.listIDVoix << QString::number(s_.engine.voiceLanguage(i));
+                shell_.loadingCaption = QStringLiteral("Chargement des voix...\n") +
+                                        QString::number(i) + QStringLiteral("/") +
+                                        QString::number(count);
+                speech_.voiceList.items << voiceLine(
+                    s_.engine.voiceName(i), s_.engine.voiceGender(i), s_.engine.voiceLanguage(i));
+                speech_.voiceIds << QString::number(s_.engine.voiceLanguage(i));
             }
         }
         const QString saved = params_.get(Params::kVoice);
         if (!saved.isEmpty()) {
             const auto v = toNumber(saved);
             // An index beyond the voices installed now selects no voice.
-            if (v && *v >= 0 && *v < form_.listVoix.items.size())
+            if (v && *v >= 0 && *v < speech_.voiceList.items.size())
                 ListVoix_Click(static_cast<int>(roundEven(*v)));
         }
     }
-    form_.lblChargeParam = QStringLiteral("Lancement...");
-    form_.frmChargementVisible = false;
+    shell_.loadingCaption = QStringLiteral("Lancement...");
+    shell_.loadingVisible = false;
 }
 
 void VoiceCatalogue::ListVoix_Click(int index) {
-    if (index < 0 || index >= form_.listVoix.items.size())
+    if (index < 0 || index >= speech_.voiceList.items.size())
         return;
-    form_.listVoix.index = index;
-    form_.listVoix.text = form_.listVoix.items[index];
+    speech_.voiceList.index = index;
+    speech_.voiceList.text = speech_.voiceList.items[index];
     s_.engine.voiceLanguage(index);
     const SpeechResult r = s_.engine.selectVoice(index);
     // A voice chosen while a cycle runs must not hide its stop button.
-    const bool running = form_.btPlay == PlayImage::Stop;
+    const bool running = cycle_.running || cycle_.speaking;
     if (r == SpeechResult::VoiceUnusable) {
         if (!running)
-            setPlayImage(form_, PlayImage::PlayDis);
+            cycle_.startBlocked = true;
         setLblNomVoix(QStringLiteral("Erreur !"));
         return;
     }
@@ -122,7 +122,7 @@ void VoiceCatalogue::ListVoix_Click(int index) {
         setLblNomVoix(s_.engine.voiceName(index));
     }
     if (!running)
-        setPlayImage(form_, PlayImage::Play);
+        cycle_.startBlocked = false;
 }
 
 void VoiceCatalogue::ListVoix_DblClick() {
@@ -130,8 +130,8 @@ void VoiceCatalogue::ListVoix_DblClick() {
 }
 
 void VoiceCatalogue::LblNomVoix_Click() {
-    form_.listVoixVisible = !form_.listVoixVisible;
-    form_.comboOndrixTexteVisible = !form_.listVoixVisible;
+    speech_.voiceListVisible = !speech_.voiceListVisible;
+    speech_.tagListVisible = !speech_.voiceListVisible;
 }
 
 void VoiceCatalogue::CmdResoudreProb_Click() {

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "core/dialogs.h"
-#include "core/mainform.h"
 #include "core/params.h"
 #include "core/services.h"
 #include "message/speechengine.h"
+#include "state/cycle.h"
+#include "state/filemessage.h"
+#include "state/shell.h"
+#include "state/speech.h"
 
 #include <functional>
 
@@ -20,7 +23,13 @@ public:
         ProgramControl& program;
     };
 
-    VoiceCatalogue(MainForm& form, Params& params, Services services);
+    struct State {
+        SpeechState& speech;
+        CycleState& cycle;
+        FileMessageState& file;
+        ShellState& shell;
+    };
+    VoiceCatalogue(State state, Params& params, Services services);
 
     void ChargerVoix();
     void ListVoix_Click(int index);
@@ -41,7 +50,10 @@ public:
     static const QString kMsgAucuneVoix;
 
 private:
-    MainForm& form_;
+    SpeechState& speech_;
+    CycleState& cycle_;
+    FileMessageState& file_;
+    ShellState& shell_;
     Params& params_;
     Services s_;
 };

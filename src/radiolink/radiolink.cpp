@@ -12,12 +12,17 @@ const QString RadioLink::kMsgCableDebranche =
 
 namespace {} // namespace
 
-RadioLink::RadioLink(MainForm& form, Params& params, Beacon& beacon, Services services)
-    : form_(form), params_(params), beacon_(beacon), s_(services) {}
+RadioLink::RadioLink(State state, Params& params, Beacon& beacon, Services services)
+    : radio_(state.radio), cycle_(state.cycle), shell_(state.shell), options_(state.options),
+      params_(params), beacon_(beacon), s_(services) {}
 
-void RadioLink::setIndicators(Colour c) {
-    form_.shapePTTColour = c;
-    form_.lblDTMFPTTColour = c;
+void RadioLink::setKeyed(bool keyed) {
+    if (radio_.keyed == keyed)
+        return;
+    radio_.keyed = keyed;
+    s_.events.publish(keyed ? EventKind::Keyed : EventKind::Released,
+                      keyed ? QStringLiteral("PTT activé : émetteur en émission")
+                            : QStringLiteral("PTT relâché : émetteur en réception"));
 }
 
 void RadioLink::selectChosenPort() {
@@ -38,7 +43,7 @@ SerialResult RadioLink::ActiverPTT() {
             return r;
     }
     SerialResult r = SerialResult::Ok;
-    if (form_.comboModeCOMPTT.text == QLatin1String("RTS")) {
+    if (radio_.pttLine.text == QLatin1String("RTS")) {
         r = s_.serial.setDTR(false);
         if (r == SerialResult::Ok)
             r = s_.serial.setRTS(true);
@@ -49,12 +54,12 @@ SerialResult RadioLink::ActiverPTT() {
     }
     if (r != SerialResult::Ok)
         return r;
-    setIndicators(kIndicatorOn);
+    setKeyed(true);
     return SerialResult::Ok;
 }
 
 SerialResult RadioLink::DesactiverPTT() {
-    if (form_.pttLockFerme)
+    if (radio_.pttLocked)
         return SerialResult::Ok; // the lock holds the transmitter keyed
     // A closed port has both lines down already.
     if (s_.serial.isOpen()) {
@@ -64,31 +69,31 @@ SerialResult RadioLink::DesactiverPTT() {
         if (r != SerialResult::Ok)
             return r;
     }
-    setIndicators(kIndicatorOff);
+    setKeyed(false);
     return SerialResult::Ok;
 }
 
 void RadioLink::PTTLock_Click() {
-    if (!form_.pttLockFerme) {
-        setPTTLockPicture(form_, true);
+    if (!radio_.pttLocked) {
+        radio_.pttLocked = true;
         // A failure leaves the indicator green: it shows what happened.
         static_cast<void>(ActiverPTT());
     } else {
-        setPTTLockPicture(form_, false);
+        radio_.pttLocked = false;
         static_cast<void>(DesactiverPTT());
     }
 }
 
 void RadioLink::CMDTest_MouseDown() {
     beacon_.CMDSTOP();
-    form_.cmdTestToolTip = QStringLiteral("ON");
-    form_.cmdTestDown = true;
+    radio_.testToolTip = QStringLiteral("ON");
+    radio_.testHeld = true;
     static_cast<void>(ActiverPTT());
 }
 
 void RadioLink::CMDTest_MouseUp() {
-    form_.cmdTestToolTip = QStringLiteral("OFF");
-    form_.cmdTestDown = false;
+    radio_.testToolTip = QStringLiteral("OFF");
+    radio_.testHeld = false;
     static_cast<void>(DesactiverPTT());
 }
 
@@ -106,7 +111,7 @@ SerialResult RadioLink::keyWithRetry() {
 }
 
 bool RadioLink::keyForStart() {
-    if (!form_.optPortCom || recovering_)
+    if (!radio_.serialKeying || recovering_)
         return true;
     const SerialResult r = keyWithRetry();
     return r != SerialResult::AlreadyOpen && r != SerialResult::StateCannotBeSet;
@@ -131,8 +136,8 @@ void RadioLink::closePort() {
         static_cast<void>(s_.serial.setDTR(false));
         s_.serial.close();
     }
-    setPTTLockPicture(form_, false);
-    setIndicators(kIndicatorOff);
+    radio_.pttLocked = false;
+    setKeyed(false);
 }
 
 void RadioLink::cableUnplugged() {
@@ -140,12 +145,12 @@ void RadioLink::cableUnplugged() {
         return;
     recovering_ = true;
     // The device is gone, and its lines with it.
-    setIndicators(kIndicatorOff);
+    setKeyed(false);
     s_.dialogs.message(kMsgCableDebranche);
     ChercherPortsCOM();
-    if (form_.tabS11Colour == kTabSelected)
+    if (cycle_.mode == MessageMode::File)
         beacon_.CMDSTOP();
-    else if (form_.tabS12Colour == kTabSelected)
+    else
         beacon_.CMDSTOPSynth();
     recovering_ = false;
 }
@@ -153,7 +158,7 @@ void RadioLink::cableUnplugged() {
 bool RadioLink::keyForSending() {
     if (recovering_)
         return false;
-    if (!form_.optPortCom)
+    if (!radio_.serialKeying)
         return true;
     // A port that cannot be keyed still lets the file play (the indicator stays
     // green); only a lost adapter stops the cycle.
@@ -165,7 +170,7 @@ void RadioLink::releaseAfterSending() {
 }
 
 bool RadioLink::releaseAfterSpeech() {
-    if (!form_.optPortCom || recovering_)
+    if (!radio_.serialKeying || recovering_)
         return true;
     if (DesactiverPTT() == SerialResult::StateCannotBeSet) {
         cableUnplugged();
@@ -177,43 +182,41 @@ bool RadioLink::releaseAfterSpeech() {
 // ---------------------------------------------------------------- mode, line, port
 
 void RadioLink::OptPORTCOM_Click() {
-    if (form_.optPortCom)
+    if (radio_.serialKeying)
         return;
-    form_.optPortCom = true;
-    form_.optVox = false;
-    form_.frmPortComVisible = true;
-    form_.frmVoxVisible = false;
-    form_.frmPortChercheVisible = false;
+    radio_.serialKeying = true;
+    radio_.portPanelVisible = true;
+    radio_.voxPanelVisible = false;
+    radio_.searchPanelVisible = false;
     params_.set(Params::kKeying, QStringLiteral("COM"));
 }
 
 void RadioLink::OptVOX_Click() {
-    if (form_.optVox)
+    if (radio_.voxKeying())
         return;
-    form_.optVox = true;
-    form_.optPortCom = false;
+    radio_.serialKeying = false;
     // The radio keys itself from now on: nothing may stay keyed on the line,
     // not even by the lock, whose button is hidden with the serial panel.
     if (s_.serial.isOpen())
         s_.serial.close();
-    setPTTLockPicture(form_, false);
-    setIndicators(kIndicatorOff);
-    form_.frmVoxVisible = true;
-    form_.frmPortComVisible = false;
-    form_.frmPortChercheVisible = false;
-    form_.timerCOMValide.enabled = false;
+    radio_.pttLocked = false;
+    setKeyed(false);
+    radio_.voxPanelVisible = true;
+    radio_.portPanelVisible = false;
+    radio_.searchPanelVisible = false;
+    radio_.searchRetryTimer.enabled = false;
     params_.set(Params::kKeying, QStringLiteral("VOX ON"));
 }
 
 void RadioLink::ComboModeCOMPTT_Change(int index) {
-    auto& combo = form_.comboModeCOMPTT;
+    auto& combo = radio_.pttLine;
     combo.index = (index >= 0 && index < combo.items.size()) ? index : -1;
     combo.text = combo.items.value(combo.index);
     params_.set(Params::kPTTLine, combo.text);
 }
 
 void RadioLink::PortComList_Change(const QString& text) {
-    auto& combo = form_.portComList;
+    auto& combo = radio_.portList;
     combo.text = text;
     combo.index = static_cast<int>(combo.items.indexOf(text));
     // "COM12" names port 12; the search lists bare numbers.
@@ -234,13 +237,13 @@ void RadioLink::PortComList_Change(const QString& text) {
 // ---------------------------------------------------------------- port search
 
 void RadioLink::ChercherPortsCOM() {
-    auto& list = form_.portComList;
+    auto& list = radio_.portList;
     list.items.clear();
     list.index = -1;
     if (s_.serial.isOpen()) {
         s_.serial.close();
-        if (!form_.pttLockFerme)
-            setIndicators(kIndicatorOff);
+        if (!radio_.pttLocked)
+            setKeyed(false);
     }
     if (params_.get(Params::kPortsToScan).isEmpty())
         params_.set(Params::kPortsToScan, QStringLiteral("32"));
@@ -248,20 +251,20 @@ void RadioLink::ChercherPortsCOM() {
     if (const auto v = toNumber(params_.get(Params::kPortsToScan))) {
         last = static_cast<int>(std::clamp<long long>(roundEven(*v), 0, kMaxPortsSearched));
         if (last >= 1)
-            form_.pgPortCom.max = static_cast<float>(last);
+            radio_.searchProgress.max = static_cast<float>(last);
     }
     for (int p = 1; p <= last; ++p) {
-        form_.lblChargeParam = QStringLiteral("Détection des ports COM valide...\n") +
-                               QString::number(p) + QStringLiteral("/") + QString::number(last);
+        shell_.loadingCaption = QStringLiteral("Détection des ports COM valide...\n") +
+                                QString::number(p) + QStringLiteral("/") + QString::number(last);
         s_.serial.setPortNumber(p);
-        form_.lblPortCherche = QStringLiteral("Analyse du port COM") + QString::number(p) +
-                               QStringLiteral("\nen cours...");
+        radio_.searchLabel = QStringLiteral("Analyse du port COM") + QString::number(p) +
+                             QStringLiteral("\nen cours...");
         const SerialResult r = s_.serial.isOpen() ? SerialResult::Ok : s_.serial.open();
         if (r == SerialResult::Ok || r == SerialResult::AlreadyOpen)
             list.items << QString::number(p);
         if (r != SerialResult::AlreadyOpen)
             s_.serial.close();
-        form_.pgPortCom.value = static_cast<float>(p);
+        radio_.searchProgress.value = static_cast<float>(p);
         // The wait lets a real device settle; a number with no device behind
         // it has nothing to wait for.
         if (!s_.serial.devicePath(p).isEmpty())
@@ -269,49 +272,49 @@ void RadioLink::ChercherPortsCOM() {
     }
     PortComList_Change(list.items.value(0));
     if (list.items.isEmpty()) {
-        if (form_.optPortCom) {
-            form_.timerCOMValide.enabled = true;
-            form_.frmPortChercheVisible = true;
-            form_.frmPortComVisible = false;
+        if (radio_.serialKeying) {
+            radio_.searchRetryTimer.enabled = true;
+            radio_.searchPanelVisible = true;
+            radio_.portPanelVisible = false;
         }
     } else {
-        form_.timerCOMValide.enabled = false;
-        form_.frmPortChercheVisible = false;
-        form_.frmPortComVisible = form_.optPortCom;
+        radio_.searchRetryTimer.enabled = false;
+        radio_.searchPanelVisible = false;
+        radio_.portPanelVisible = radio_.serialKeying;
     }
 }
 
 void RadioLink::ImgChercheCom_Click() {
-    form_.timerCOMValide.enabled = false;
-    form_.frmPortChercheVisible = false;
-    form_.frmPortComVisible = true;
+    radio_.searchRetryTimer.enabled = false;
+    radio_.searchPanelVisible = false;
+    radio_.portPanelVisible = true;
 }
 
 // ---------------------------------------------------------------- carrier detect
 
 void RadioLink::ChkCOR_Click(bool checked) {
-    form_.chkCOR = checked;
+    radio_.carrierDetectOn = checked;
     if (checked) {
         params_.set(Params::kCOR, QStringLiteral("COR ON"));
-        form_.timerCOR.enabled = true;
-        form_.comboModeCOMCOR.enabled = true;
+        radio_.carrierTimer.enabled = true;
+        radio_.carrierLine.enabled = true;
     } else {
         params_.set(Params::kCOR, QStringLiteral("COR OFF"));
-        form_.timerCOR.enabled = false;
-        form_.shapeCORColour = kIndicatorOff;
-        form_.comboModeCOMCOR.enabled = false;
+        radio_.carrierTimer.enabled = false;
+        radio_.carrierPresent = false;
+        radio_.carrierLine.enabled = false;
     }
 }
 
 void RadioLink::ComboModeCOMCOR_Change(int index) {
-    auto& combo = form_.comboModeCOMCOR;
+    auto& combo = radio_.carrierLine;
     combo.index = (index >= 0 && index < combo.items.size()) ? index : -1;
     combo.text = combo.items.value(combo.index);
     params_.set(Params::kCORLine, combo.text);
 }
 
 void RadioLink::TimerCOR_Timer() {
-    if (!form_.chkCOR)
+    if (!radio_.carrierDetectOn)
         return;
     // The inputs are only readable on an open port; opening does not key.
     if (!s_.serial.isOpen() && chosenPort_ > 0) {
@@ -320,7 +323,7 @@ void RadioLink::TimerCOR_Timer() {
         static_cast<void>(s_.serial.open());
     }
     int v = 0;
-    switch (form_.comboModeCOMCOR.index) {
+    switch (radio_.carrierLine.index) {
     case 0:
         v = s_.serial.CTS();
         break;
@@ -336,8 +339,8 @@ void RadioLink::TimerCOR_Timer() {
     default:
         break;
     }
-    form_.shapeCORColour = v ? kIndicatorOn : kIndicatorOff;
-    if (form_.enregistreurOuvert)
+    radio_.carrierPresent = v != 0;
+    if (options_.recorderOpen)
         s_.recorder.setChkEnr(v != 0);
 }
 

@@ -3,10 +3,14 @@
 #include "beacon/beacon.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
-#include "core/mainform.h"
+#include "core/events.h"
 #include "core/params.h"
 #include "core/services.h"
 #include "radiolink/seriallink.h"
+#include "state/cycle.h"
+#include "state/options.h"
+#include "state/radiolink.h"
+#include "state/shell.h"
 
 #include <functional>
 
@@ -22,9 +26,16 @@ public:
         Dialogs& dialogs;
         Sleeper& sleeper;
         RecorderWindow& recorder;
+        const EventBus& events;
+    };
+    struct State {
+        RadioLinkState& radio;
+        const CycleState& cycle;
+        ShellState& shell;
+        const OptionsState& options;
     };
 
-    RadioLink(MainForm& form, Params& params, Beacon& beacon, Services services);
+    RadioLink(State state, Params& params, Beacon& beacon, Services services);
 
     // Keying.
     SerialResult ActiverPTT();
@@ -78,7 +89,8 @@ public:
     static const QString kMsgCableDebranche;
 
 private:
-    void setIndicators(Colour c);
+    // The keyed state, said when it changes.
+    void setKeyed(bool keyed);
     void heldPortMessage();
     // Keys; a held port gets one more open (and a message if that fails too),
     // a lost adapter the recovery. Returns what keying gave first.
@@ -87,7 +99,10 @@ private:
     // another one (the link refuses a new number while open).
     void selectChosenPort();
 
-    MainForm& form_;
+    RadioLinkState& radio_;
+    const CycleState& cycle_;
+    ShellState& shell_;
+    const OptionsState& options_;
     Params& params_;
     Beacon& beacon_;
     Services s_;

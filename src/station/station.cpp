@@ -22,18 +22,6 @@ Station::PlayerTap::PlayerTap(FilePlayer& inner, Station& station)
     };
 }
 
-void Station::PlayerTap::open(const QString& path) {
-    path_ = path;
-    inner_.open(path);
-}
-
-PlayResult Station::PlayerTap::play() {
-    const PlayResult r = inner_.play();
-    if (r == PlayResult::Started && station_.onFilePlayed)
-        station_.onFilePlayed(path_);
-    return r;
-}
-
 Station::SpeakerTap::SpeakerTap(SpeechEngine& inner, Station& station)
     : inner_(inner), station_(station) {
     inner_.onStarted = [this] {
@@ -56,12 +44,6 @@ Station::SpeakerTap::SpeakerTap(SpeechEngine& inner, Station& station)
     };
 }
 
-void Station::SpeakerTap::speak(const QString& text) {
-    inner_.speak(text);
-    if (station_.onSpoken)
-        station_.onSpoken(text);
-}
-
 void Station::CountedPauses::sleepMs(int ms) {
     QElapsedTimer t;
     t.start();
@@ -72,11 +54,18 @@ void Station::CountedPauses::sleepMs(int ms) {
 Station::Station(const QString& appDir, Dialogs& dialogs, Sleeper* pauses, QObject* parent)
     : QObject(parent), pauses_(pauses ? *pauses : threadSleeper_),
       presenter_(MainPresenter::Services{playerTap_, dialogs, speakerTap_, recorder_, priority_,
-                                         &serial_, &pauses_, nullptr, &restart_}) {
+                                         &serial_, &pauses_, nullptr, &restart_}),
+      journal_(appDir, clock_) {
     presenter_.setAppDir(appDir);
+    journal_.attach(presenter_.events());
+    // Said once per run of failures, never stopping the beacon.
+    journal_.onWriteFailed = [this](const QString& why) {
+        presenter_.events().publish(EventKind::Error, why);
+    };
 }
 
 Station::~Station() {
+    journal_.detach();
     // Nothing may tick once the station is going, and the transmitter is
     // released with the port.
     timers_.reset();

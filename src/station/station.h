@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/journal.h"
 #include "app/mainpresenter.h"
 #include "app/timerdriver.h"
 #include "platform/espeakengine.h"
@@ -53,22 +54,19 @@ public:
     qint64 pausedMs() const { return pauses_.total; }
     qint64 startUpMs() const { return startUpMs_; }
 
-    // What goes out, as the beacon asks for it: a message file started (its
-    // path), a text handed to the speech engine.
-    std::function<void(const QString& path)> onFilePlayed;
-    std::function<void(const QString& text)> onSpoken;
+    Journal& journal() { return journal_; }
 
 signals:
     void stopped();
 
 private:
     // The player and the speech engine as the presenter sees them: every call
-    // passed on, what is sent reported to the hooks above.
+    // passed on, their notifications held during start-up.
     class PlayerTap : public FilePlayer {
     public:
         PlayerTap(FilePlayer& inner, Station& station);
-        void open(const QString& path) override;
-        PlayResult play() override;
+        void open(const QString& path) override { inner_.open(path); }
+        PlayResult play() override { return inner_.play(); }
         void stop() override { inner_.stop(); }
         bool isPlaying() const override { return inner_.isPlaying(); }
         double position() const override { return inner_.position(); }
@@ -81,12 +79,11 @@ private:
     private:
         FilePlayer& inner_;
         Station& station_;
-        QString path_;
     };
     class SpeakerTap : public SpeechEngine {
     public:
         SpeakerTap(SpeechEngine& inner, Station& station);
-        void speak(const QString& text) override;
+        void speak(const QString& text) override { inner_.speak(text); }
         void stop() override { inner_.stop(); }
         bool available() const override { return inner_.available(); }
         int voiceCount() const override { return inner_.voiceCount(); }
@@ -125,6 +122,9 @@ private:
     CountedPauses pauses_;
     ProcessRestart restart_;
     MainPresenter presenter_;
+    SystemClock clock_;
+    // The station's log book, kept by both front ends.
+    Journal journal_;
     std::unique_ptr<TimerDriver> timers_;
     bool starting_ = false;
     bool started_ = false;

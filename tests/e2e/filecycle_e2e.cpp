@@ -75,18 +75,18 @@ TEST(EndToEnd, FileCycleSendsAtStartOfEveryPeriod) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&win));
 
     QTest::mouseClick(child<QWidget>(win, "CMDOuvrir"), Qt::LeftButton);
-    ASSERT_EQ(app.presenter().form().comboFichierRecent.text, file);
-    ASSERT_EQ(app.presenter().form().sliderLireTemps.min, 6);
+    ASSERT_EQ(app.presenter().state().file.recentFiles.text, file);
+    ASSERT_EQ(app.presenter().state().cycle.periodSlider.min, 6);
     child<QSlider>(win, "SliderLireTemps")->setValue(6);
-    ASSERT_EQ(app.presenter().form().sliderLireTemps.value, 6);
-    ASSERT_EQ(app.presenter().form().timer1.interval, 1000);
+    ASSERT_EQ(app.presenter().state().cycle.periodSlider.value, 6);
+    ASSERT_EQ(app.presenter().state().cycle.fileCountdown.interval, 1000);
 
     NullSinkRecorder rec;
     ASSERT_TRUE(rec.start()) << rec.error().toStdString();
     runFor(300);
 
     QTest::mouseClick(child<QWidget>(win, "BTPlay"), Qt::LeftButton);
-    ASSERT_EQ(app.presenter().form().btPlay, PlayImage::Stop);
+    ASSERT_EQ(startButtonPicture(app.presenter().state().cycle), StartButtonPicture::Stop);
 
     // The first sending is over after ~1.3 s; the cycle then only waits.
     runFor(2000);
@@ -100,7 +100,7 @@ TEST(EndToEnd, FileCycleSendsAtStartOfEveryPeriod) {
     runFor(15300 - 6500); // the third sending, at 14 s, is heard whole
 
     QTest::mouseClick(child<QWidget>(win, "BTPlay"), Qt::LeftButton);
-    EXPECT_EQ(app.presenter().form().btPlay, PlayImage::Play);
+    EXPECT_EQ(startButtonPicture(app.presenter().state().cycle), StartButtonPicture::Play);
     runFor(300);
     const std::vector<int16_t> samples = rec.stop();
 

@@ -124,8 +124,8 @@ TEST_F(KeyingEndToEnd, FileSendingsAreKeyedAroundTheirAudio) {
     ASSERT_TRUE(rec.start()) << rec.error().toStdString();
     runFor(300);
     p.BTPlay_Click();
-    ASSERT_EQ(p.form().btPlay, PlayImage::Stop);
-    EXPECT_EQ(p.form().shapePTTColour, kIndicatorOn) << "not keyed at the start";
+    ASSERT_EQ(startButtonPicture(p.state().cycle), StartButtonPicture::Stop);
+    EXPECT_TRUE(p.state().radio.keyed) << "not keyed at the start";
     runFor(8600); // sendings at 0 and 7 s
     p.BTPlay_Click();
     runFor(200);
@@ -140,8 +140,8 @@ TEST_F(KeyingEndToEnd, SpeechIsKeyedAroundTheVoiceAtEveryPeriod) {
     MainPresenter& p = app.presenter();
     ASSERT_TRUE(dialogs.messages.empty())
         << "speech engine: " << dialogs.messages.front().text.toStdString();
-    const int french = static_cast<int>(
-        p.form().listVoix.items.indexOf(QRegularExpression(QStringLiteral(".*\tFrançais"))));
+    const int french = static_cast<int>(p.state().speech.voiceList.items.indexOf(
+        QRegularExpression(QStringLiteral(".*\tFrançais"))));
     ASSERT_GE(french, 0) << "no French voice";
     p.ListVoix_Click(french);
     p.PortComList_Change("1");
@@ -153,7 +153,7 @@ TEST_F(KeyingEndToEnd, SpeechIsKeyedAroundTheVoiceAtEveryPeriod) {
     ASSERT_TRUE(rec.start()) << rec.error().toStdString();
     runFor(300);
     p.BTPlay_Click();
-    ASSERT_EQ(p.form().btPlay, PlayImage::Stop);
+    ASSERT_EQ(startButtonPicture(p.state().cycle), StartButtonPicture::Stop);
     runFor(5000 * (sendings - 1) + 3500); // a sending every 5 s, each about 3 s long
     p.BTPlay_Click();
     runFor(300);

@@ -75,7 +75,7 @@ TEST_F(StationStartUp, NothingFromTheAdaptersOrTheTimersActsBeforeItIsOver) {
         QEventLoop loop;
         QTimer::singleShot(1200, &loop, &QEventLoop::quit);
         loop.exec();
-        clockDuringStartUp = station.presenter().form().lblHorloge;
+        clockDuringStartUp = station.presenter().state().windows.clockLabel;
     };
     station.start();
     ASSERT_GE(pauses.pauses, 2);
@@ -85,16 +85,16 @@ TEST_F(StationStartUp, NothingFromTheAdaptersOrTheTimersActsBeforeItIsOver) {
     // The player's duration notice for the file opened while the settings
     // were applied came during a pause, and runs the period change: the
     // saved period must still be the one in force.
-    const MainForm& f = station.presenter().form();
-    EXPECT_EQ(f.sliderLireTemps.value, 6);
+    const StationState& f = station.presenter().state();
+    EXPECT_EQ(f.cycle.periodSlider.value, 6);
     EXPECT_EQ(station.presenter().params().get(28), QStringLiteral("6"));
-    EXPECT_EQ(f.sliderVolWMP.value, -1250);
+    EXPECT_EQ(f.file.volumeSlider.value, -1250);
 
     // Once it is over, the timers run.
     QEventLoop loop;
     QTimer::singleShot(1200, &loop, &QEventLoop::quit);
     loop.exec();
-    EXPECT_FALSE(f.lblHorloge.isEmpty());
+    EXPECT_FALSE(f.windows.clockLabel.isEmpty());
 }
 
 TEST_F(StationStartUp, AShutDownAskedForMeanwhileWaitsForItsEnd) {

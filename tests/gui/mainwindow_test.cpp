@@ -155,14 +155,14 @@ TEST_F(MainWindowTest, StartStopLocksAndUnlocksTheSettings) {
     click("BTPlay");
     EXPECT_EQ(image(), "ImageStop");
     EXPECT_EQ(player.plays, 1);
-    EXPECT_TRUE(presenter.form().timer1.enabled);
+    EXPECT_TRUE(presenter.state().cycle.fileCountdown.enabled);
     for (const char* frame : {"FrmFichier", "FrmPortCom", "Frame3", "OptPORTCOM", "OptVOX"})
         EXPECT_FALSE(enabled(frame)) << frame;
 
     click("BTPlay");
     EXPECT_EQ(image(), "ImagePlay");
     EXPECT_FALSE(player.playing);
-    EXPECT_FALSE(presenter.form().timer1.enabled);
+    EXPECT_FALSE(presenter.state().cycle.fileCountdown.enabled);
     for (const char* frame : {"FrmFichier", "FrmPortCom", "Frame3", "OptPORTCOM", "OptVOX"})
         EXPECT_TRUE(enabled(frame)) << frame;
 }
@@ -178,19 +178,21 @@ TEST_F(MainWindowTest, StartWithoutAFileReportsItAndStaysIdle) {
 TEST_F(MainWindowTest, ButtonPictureAndTooltipFollowTheForm) {
     enum class Hue { Green, Red, Grey };
     struct Case {
-        PlayImage state;
+        bool running;
+        bool blocked;
         const char* name;
         Hue hue;
     };
-    for (const Case& c : {Case{PlayImage::Stop, "ImageStop", Hue::Red},
-                          Case{PlayImage::PlayDis, "ImagePlayDis", Hue::Grey},
-                          Case{PlayImage::Play, "ImagePlay", Hue::Green}}) {
+    for (const Case& c :
+         {Case{true, false, "ImageStop", Hue::Red}, Case{false, true, "ImagePlayDis", Hue::Grey},
+          Case{false, false, "ImagePlay", Hue::Green}}) {
         SCOPED_TRACE(c.name);
-        presenter.beacon().setBTPlay(c.state);
+        presenter.state().cycle.running = c.running;
+        presenter.state().cycle.startBlocked = c.blocked;
         window.render();
         auto& button = widget<QToolButton>("BTPlay");
         EXPECT_EQ(button.property("image").toString(), c.name);
-        EXPECT_EQ(button.toolTip(), presenter.form().btPlayToolTip);
+        EXPECT_EQ(button.toolTip(), startButtonToolTip(presenter.state().cycle));
 
         const QImage picture = button.icon().pixmap(64, 64).toImage();
         const QColor centre = picture.pixelColor(picture.width() / 2, picture.height() / 2);
@@ -211,7 +213,7 @@ TEST_F(MainWindowTest, ButtonPictureAndTooltipFollowTheForm) {
         }
     }
     EXPECT_EQ(widget("BTPlay").toolTip(), QString());
-    presenter.beacon().setBTPlay(PlayImage::PlayDis);
+    presenter.state().cycle.startBlocked = true;
     window.render();
     EXPECT_FALSE(widget("BTPlay").toolTip().isEmpty());
 }
@@ -253,7 +255,7 @@ TEST_F(MainWindowTest, ClickingTheSelectedTabChangesNothing) {
 }
 
 TEST_F(MainWindowTest, EachPageTabShowsItsPage) {
-    const std::array<std::pair<const char*, const char*>, MainForm::kPages> pages{{
+    const std::array<std::pair<const char*, const char*>, ShellState::kPages> pages{{
         {"TabS22", "FrmParametre"},
         {"TabS23", "FrmAudio"},
         {"TabS24", "FrmDTMF"},
@@ -283,11 +285,11 @@ TEST_F(MainWindowTest, IntervalFieldIsCorrectedAndAppliedOnEnter) {
     edit.clear();
     QTest::keyClicks(&edit, QStringLiteral("abc"));
     EXPECT_EQ(edit.text(), "250");
-    EXPECT_EQ(presenter.form().timer1.interval, 1000); // only Enter applies it
+    EXPECT_EQ(presenter.state().cycle.fileCountdown.interval, 1000); // only Enter applies it
 
     key("TxtInterval", Qt::Key_Return);
-    EXPECT_EQ(presenter.form().timer1.interval, 250);
-    EXPECT_EQ(presenter.form().timer2.interval, 250);
+    EXPECT_EQ(presenter.state().cycle.fileCountdown.interval, 250);
+    EXPECT_EQ(presenter.state().cycle.speechCountdown.interval, 250);
 }
 
 TEST_F(MainWindowTest, TypingInsideAFieldKeepsTheCursor) {
@@ -306,7 +308,7 @@ TEST_F(MainWindowTest, TpsMaxFieldRejectsText) {
     edit.clear();
     QTest::keyClicks(&edit, QStringLiteral("9x"));
     EXPECT_EQ(edit.text(), "1800");
-    EXPECT_EQ(presenter.form().txtTpsMax, "1800");
+    EXPECT_EQ(presenter.state().cycle.longestPeriodText, "1800");
 }
 
 TEST_F(MainWindowTest, VolumeSliderUpdatesLabelAndPlayer) {
@@ -352,7 +354,7 @@ TEST_F(MainWindowTest, RecentFilesComboChoosesTheFile) {
     key("ComboFichierRecent", Qt::Key_Down);
     EXPECT_EQ(combo.currentText(), kFileA);
     EXPECT_EQ(combo.toolTip(), kFileA);
-    EXPECT_EQ(presenter.form().comboFichierRecent.text, kFileA);
+    EXPECT_EQ(presenter.state().file.recentFiles.text, kFileA);
     EXPECT_EQ(text("LBLDuree"), "Durée du fichier : 0:12");
 }
 
@@ -368,7 +370,7 @@ TEST_F(MainWindowTest, GeneralOptionsAreForwarded) {
     EXPECT_FALSE(widget<QRadioButton>("OptVOX").isChecked());
 
     key("ComboModeCOMPTT", Qt::Key_Down);
-    EXPECT_EQ(presenter.form().comboModeCOMPTT.text, "DTR");
+    EXPECT_EQ(presenter.state().radio.pttLine.text, "DTR");
     EXPECT_EQ(widget<QComboBox>("ComboModeCOMPTT").currentText(), "DTR");
 
     // Recording raises the priority and turns to the Audio page.
@@ -382,7 +384,7 @@ TEST_F(MainWindowTest, GeneralOptionsAreForwarded) {
     click("TabS22");
     key("ComboPriorite", Qt::Key_Down);
     EXPECT_EQ(priority.set_.back(), 1);
-    EXPECT_EQ(presenter.form().comboPrioriteIndex, 1);
+    EXPECT_EQ(presenter.state().options.priorityIndex, 1);
 }
 
 TEST_F(MainWindowTest, KeyingOptionsAndPortSearchTakeTurnsInOnePlace) {
@@ -414,7 +416,7 @@ TEST_F(MainWindowTest, KeyingOptionsAndPortSearchTakeTurnsInOnePlace) {
         EXPECT_TRUE(shown("OptPORTCOM"));
         EXPECT_TRUE(shown("OptVOX"));
         EXPECT_EQ(widget("Frame3").geometry(), frame3);
-        EXPECT_EQ(presenter.form().timerCOMValide.enabled,
+        EXPECT_EQ(presenter.state().radio.searchRetryTimer.enabled,
                   step.panel == std::string("FrmPortCherche"));
     }
 }
@@ -465,7 +467,7 @@ TEST_F(MainWindowTest, TestButtonKeysWhileHeldAndTurnsGreen) {
     EXPECT_EQ(button.text(), "TEST");
     const QColor normal = window.palette().color(QPalette::Button);
     const auto expectReleased = [&] {
-        EXPECT_FALSE(presenter.form().cmdTestDown);
+        EXPECT_FALSE(presenter.state().radio.testHeld);
         EXPECT_EQ(button.palette().color(QPalette::Button), normal);
         EXPECT_FALSE(greenish(pixel("CMDTest", 0.1)));
         EXPECT_FALSE(serial.rts);
@@ -475,7 +477,7 @@ TEST_F(MainWindowTest, TestButtonKeysWhileHeldAndTurnsGreen) {
     expectReleased();
 
     QTest::mousePress(&button, Qt::LeftButton);
-    EXPECT_TRUE(presenter.form().cmdTestDown);
+    EXPECT_TRUE(presenter.state().radio.testHeld);
     EXPECT_EQ(button.toolTip(), "ON");
     EXPECT_EQ(button.palette().color(QPalette::Button), kGreen);
     EXPECT_TRUE(greenish(pixel("CMDTest", 0.1)));
@@ -531,7 +533,7 @@ TEST_F(MainWindowTest, CarrierDetectSwitchEnablesItsLineAndShowsTheInput) {
 
     key("ComboModeCOMCOR", Qt::Key_Down);
     EXPECT_EQ(line.currentText(), "DSR");
-    EXPECT_EQ(presenter.form().comboModeCOMCOR.text, "DSR");
+    EXPECT_EQ(presenter.state().radio.carrierLine.text, "DSR");
     presenter.TimerCOR_Timer();
     EXPECT_EQ(pixel("ShapeCOR"), kGreen);
 
@@ -544,14 +546,13 @@ TEST_F(MainWindowTest, CarrierDetectSwitchEnablesItsLineAndShowsTheInput) {
 }
 
 TEST_F(MainWindowTest, IndicatorsShowTheFormColours) {
-    const std::vector<std::pair<const char*, Colour>> cases{
-        {"keyed", kIndicatorOn}, {"free", kIndicatorOff}, {"other", 0xC08040}};
-    for (const auto& [name, colour] : cases) {
+    const std::vector<std::tuple<const char*, bool, Colour>> cases{{"keyed", true, kIndicatorOn},
+                                                                   {"free", false, kIndicatorOff}};
+    for (const auto& [name, on, colour] : cases) {
         SCOPED_TRACE(name);
-        MainForm& f = presenter.form();
-        f.shapePTTColour = colour;
-        f.shapeCORColour = colour;
-        f.lblDTMFPTTColour = colour;
+        StationState& f = presenter.state();
+        f.radio.keyed = on;
+        f.radio.carrierPresent = on;
         window.render();
         const QColor expected = toQColor(colour);
         EXPECT_EQ(pixel("ShapePTT"), expected);
@@ -562,24 +563,23 @@ TEST_F(MainWindowTest, IndicatorsShowTheFormColours) {
 }
 
 TEST_F(MainWindowTest, RenderShowsTheFormWithoutCallingBack) {
-    MainForm& f = presenter.form();
-    f.sliderLireTemps = {10, 600, 120, true, QStringLiteral("Max : 10 min.")};
-    f.sliderVolWMP.value = -1250;
-    f.lblVol = QStringLiteral("Volume : 50%");
-    f.comboFichierRecent = {{kFileA, kFileB}, 1, kFileB, kFileB, true};
-    f.comboModeCOMPTT.index = 1;
-    f.comboPrioriteIndex = 3;
-    f.chkMute = true;
-    f.chkRec = true;
-    f.optPortCom = false;
-    f.optVox = true;
-    f.txtInterval = QStringLiteral("500");
-    f.txtTpsMax = QStringLiteral("900");
-    f.progressBar1 = {0.0f, 120.0f, 42.5f};
-    f.lblTempTimer = QStringLiteral("1:17");
-    f.lblTempsFichier = QStringLiteral("0:05");
-    f.frmFichierEnabled = false;
-    selectPageTab(f, 1);
+    StationState& f = presenter.state();
+    f.cycle.periodSlider = {10, 600, 120, true, QStringLiteral("Max : 10 min.")};
+    f.file.volumeSlider.value = -1250;
+    f.file.volumeLabel = QStringLiteral("Volume : 50%");
+    f.file.recentFiles = {{kFileA, kFileB}, 1, kFileB, kFileB, true};
+    f.radio.pttLine.index = 1;
+    f.options.priorityIndex = 3;
+    f.file.mute = true;
+    f.options.recordBetweenSendings = true;
+    f.radio.serialKeying = false;
+    f.cycle.tickIntervalText = QStringLiteral("500");
+    f.cycle.longestPeriodText = QStringLiteral("900");
+    f.cycle.periodBar = {0.0f, 120.0f, 42.5f};
+    f.cycle.timeLeftLabel = QStringLiteral("1:17");
+    f.cycle.filePositionLabel = QStringLiteral("0:05");
+    f.cycle.running = true;
+    showPage(f.shell, 1);
 
     QSignalSpy changes(&presenter, &MainPresenter::changed);
     window.render();
@@ -599,7 +599,7 @@ TEST_F(MainWindowTest, RenderShowsTheFormWithoutCallingBack) {
     EXPECT_EQ(files.currentText(), kFileB);
     EXPECT_FALSE(files.isEditable());
     EXPECT_EQ(widget<QComboBox>("ComboModeCOMPTT").currentText(), "DTR");
-    EXPECT_EQ(widget<QComboBox>("ComboPriorite").currentText(), MainForm::kPriorites[3]);
+    EXPECT_EQ(widget<QComboBox>("ComboPriorite").currentText(), OptionsState::kPriorities[3]);
     EXPECT_TRUE(widget<QCheckBox>("CHKMute").isChecked());
     EXPECT_TRUE(widget<QCheckBox>("chkRec").isChecked());
     EXPECT_FALSE(widget<QRadioButton>("OptPORTCOM").isChecked());
@@ -621,19 +621,19 @@ TEST_F(MainWindowTest, RenderShowsTheFormWithoutCallingBack) {
 }
 
 TEST_F(MainWindowTest, RenderShowsTheKeyingFormWithoutCallingBack) {
-    MainForm& f = presenter.form();
-    f.portComList = {{"1", "4"}, 1, "4", "/dev/ttyUSB1", true};
-    f.cmdTestDown = true;
-    f.cmdTestToolTip = QStringLiteral("ON");
-    f.pttLockFerme = true;
-    f.pttLockToolTip = QStringLiteral("Déverrouillé le PTT");
-    f.chkCOR = true;
-    f.comboModeCOMCOR.enabled = true;
-    f.comboModeCOMCOR.index = 2;
-    f.frmPortComVisible = false;
-    f.frmPortChercheVisible = true;
-    f.lblPortCherche = QStringLiteral("Analyse du port COM7\nen cours...");
-    f.pgPortCom = {0.0f, 16.0f, 7.0f};
+    StationState& f = presenter.state();
+    f.radio.portList = {{"1", "4"}, 1, "4", "/dev/ttyUSB1", true};
+    f.radio.testHeld = true;
+    f.radio.testToolTip = QStringLiteral("ON");
+    f.radio.pttLocked = true;
+    pttLockToolTip(f.radio) = QStringLiteral("Déverrouillé le PTT");
+    f.radio.carrierDetectOn = true;
+    f.radio.carrierLine.enabled = true;
+    f.radio.carrierLine.index = 2;
+    f.radio.portPanelVisible = false;
+    f.radio.searchPanelVisible = true;
+    f.radio.searchLabel = QStringLiteral("Analyse du port COM7\nen cours...");
+    f.radio.searchProgress = {0.0f, 16.0f, 7.0f};
 
     QSignalSpy changes(&presenter, &MainPresenter::changed);
     window.render();
@@ -682,10 +682,10 @@ TEST_F(MainWindowTest, PeriodBarShowsTheElapsedPartOfTheMessage) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        MainForm& f = presenter.form();
-        f.shapeWAV.width = c.wavWidth;
-        f.shapeCache.left = c.cacheLeft;
-        f.shapeCache.width = c.cacheWidth;
+        StationState& f = presenter.state();
+        f.cycle.barMessage.width = c.wavWidth;
+        f.cycle.barCover.left = c.cacheLeft;
+        f.cycle.barCover.width = c.cacheWidth;
         window.render();
         QWidget& bar = widget("PeriodBar");
         const QImage picture = bar.grab().toImage();
@@ -746,7 +746,7 @@ TEST_F(MainWindowTest, EnterInTheMessageEndsASentenceOnTheSameLine) {
     QTest::keyClick(&message(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(message().toPlainText(), "ligne 1. ligne 2. ligne 3");
     EXPECT_EQ(message().document()->blockCount(), 1);
-    EXPECT_EQ(presenter.form().txtSynthese, "ligne 1. ligne 2. ligne 3");
+    EXPECT_EQ(presenter.state().speech.text, "ligne 1. ligne 2. ligne 3");
 }
 
 TEST_F(MainWindowTest, TypingInsideTheMessageKeepsTheCaret) {
@@ -756,7 +756,7 @@ TEST_F(MainWindowTest, TypingInsideTheMessageKeepsTheCaret) {
     typeMessage(QStringLiteral("XY"));
     EXPECT_EQ(message().toPlainText(), "BonXYjour");
     EXPECT_EQ(message().textCursor().position(), 5);
-    EXPECT_EQ(presenter.form().txtSynthese, "BonXYjour");
+    EXPECT_EQ(presenter.state().speech.text, "BonXYjour");
 }
 
 TEST_F(MainWindowTest, ClickingInsideATagSelectsTheWholeTag) {
@@ -869,7 +869,7 @@ TEST_F(MainWindowTest, VoiceListShowsTheVoicesAndAClickChoosesOne) {
     auto& list = widget<QListWidget>("ListVoix");
     ASSERT_EQ(list.count(), 2);
     for (int i = 0; i < list.count(); ++i)
-        EXPECT_EQ(list.item(i)->text(), presenter.form().listVoix.items[i]);
+        EXPECT_EQ(list.item(i)->text(), presenter.state().speech.voiceList.items[i]);
     EXPECT_EQ(list.currentRow(), -1);
     EXPECT_EQ(list.toolTip(), "Double-cliquer pour tester la voix");
     EXPECT_EQ(text("Label6"), "Sélectionner la voix :");
@@ -991,7 +991,7 @@ TEST_F(MainWindowTest, WeatherBoxAndUpdateButtonAreForwarded) {
     auto& weather = widget<QCheckBox>("ChkLireMeteo");
     EXPECT_EQ(weather.text(), "Lire la météo");
     click("ChkLireMeteo");
-    EXPECT_TRUE(presenter.form().chkLireMeteo);
+    EXPECT_TRUE(presenter.state().speech.readWeather);
     EXPECT_TRUE(weather.isChecked());
 
     // "MAJ" lists the voices again: a voice installed since shows.
@@ -1054,10 +1054,10 @@ TEST_F(MainWindowTest, EmptyMessageIsReplacedByASelectedPrompt) {
     EXPECT_EQ(message().toPlainText(), Beacon::kPromptTexte);
     EXPECT_EQ(selectedText(), Beacon::kPromptTexte);
     EXPECT_TRUE(message().hasFocus());
-    EXPECT_FALSE(presenter.form().raccourcisActifs);
+    EXPECT_FALSE(presenter.state().shell.shortcutsActive);
     // Typing replaces the prompt.
     typeMessage(QStringLiteral("Bonjour"));
-    EXPECT_EQ(presenter.form().txtSynthese, "Bonjour");
+    EXPECT_EQ(presenter.state().speech.text, "Bonjour");
 }
 
 TEST_F(MainWindowTest, SpeakingLocksTheMessageAndTheVoiceList) {
@@ -1066,7 +1066,7 @@ TEST_F(MainWindowTest, SpeakingLocksTheMessageAndTheVoiceList) {
     typeMessage(QStringLiteral("Bonjour"));
     clickMessageAt(0);
     ASSERT_TRUE(message().hasFocus());
-    ASSERT_FALSE(presenter.form().raccourcisActifs);
+    ASSERT_FALSE(presenter.state().shell.shortcutsActive);
 
     click("BTPlay");
     EXPECT_EQ(speaker.spoken.back(), "Bonjour");
@@ -1080,7 +1080,7 @@ TEST_F(MainWindowTest, SpeakingLocksTheMessageAndTheVoiceList) {
     // hears of it once the redraw is over.
     EXPECT_FALSE(message().hasFocus());
     QCoreApplication::processEvents();
-    EXPECT_TRUE(presenter.form().raccourcisActifs);
+    EXPECT_TRUE(presenter.state().shell.shortcutsActive);
 
     speaker.finished();
     EXPECT_TRUE(widget("TxtSynthese").isEnabledTo(&frame));
@@ -1097,15 +1097,15 @@ TEST_F(MainWindowTest, RenderShowsTheSpeechFormWithoutCallingBack) {
     typeMessage(QStringLiteral("Bonjour"));
     clickMessageAt(3);
 
-    MainForm& f = presenter.form();
-    f.lblNomVoix = QStringLiteral("Voix 2");
-    f.listVoix.index = 1;
-    f.listVoixVisible = false;
-    f.comboOndrixTexteVisible = true;
-    f.comboOndrixTexte.index = 5;
-    f.sliderVoixSpeed.value = 200;
-    f.lblWpM = QStringLiteral("200 mot(s)/min.");
-    f.chkLireMeteo = true;
+    StationState& f = presenter.state();
+    f.speech.voiceNameLabel = QStringLiteral("Voix 2");
+    f.speech.voiceList.index = 1;
+    f.speech.voiceListVisible = false;
+    f.speech.tagListVisible = true;
+    f.speech.tagList.index = 5;
+    f.speech.speedSlider.value = 200;
+    f.speech.speedLabel = QStringLiteral("200 mot(s)/min.");
+    f.speech.readWeather = true;
     QSignalSpy changes(&presenter, &MainPresenter::changed);
     const int selected = speaker.selected;
     window.render();
@@ -1125,10 +1125,10 @@ TEST_F(MainWindowTest, RenderShowsTheSpeechFormWithoutCallingBack) {
     EXPECT_EQ(message().textCursor().position(), 3);
 
     // A selection request is applied once, with the focus.
-    f.txtSynthese = QStringLiteral("Il est [Date]");
-    f.txtSyntheseSelStart = 7;
-    f.txtSyntheseSelLength = 6;
-    ++f.txtSyntheseSelectionSeq;
+    f.speech.text = QStringLiteral("Il est [Date]");
+    f.speech.selectionStart = 7;
+    f.speech.selectionLength = 6;
+    ++f.speech.selectionSeq;
     window.render();
     EXPECT_EQ(message().toPlainText(), "Il est [Date]");
     EXPECT_EQ(selectedText(), "[Date]");
@@ -1197,13 +1197,13 @@ TEST_F(MainWindowTest, OperatorPageShowsTheDetailsAndSpellsTheQth) {
     EXPECT_EQ(qth.text(), "");
     EXPECT_EQ(spelled.text(), "");
     EXPECT_TRUE(name.hasFocus());
-    EXPECT_FALSE(presenter.form().raccourcisActifs);
+    EXPECT_FALSE(presenter.state().shell.shortcutsActive);
     name.selectAll();
     QTest::keyClicks(&name, QStringLiteral("Paul"));
     EXPECT_EQ(presenter.params().getOM(0), "Paul");
     EXPECT_EQ(spelled.text(), "");
     name.clearFocus();
-    EXPECT_TRUE(presenter.form().raccourcisActifs);
+    EXPECT_TRUE(presenter.state().shell.shortcutsActive);
 }
 
 // ---- daily time windows
@@ -1226,21 +1226,21 @@ TEST_F(MainWindowTest, TimeFieldsFollowTheirRulesAndHandTheFocusOn) {
     ASSERT_TRUE(hour.hasFocus());
     QCoreApplication::processEvents(); // the whole text is selected once the click is over
     EXPECT_EQ(hour.selectedText(), "00");
-    EXPECT_FALSE(presenter.form().raccourcisActifs);
+    EXPECT_FALSE(presenter.state().shell.shortcutsActive);
 
     QTest::keyClicks(&hour, QStringLiteral("30"));
     EXPECT_EQ(hour.text(), "23");
     EXPECT_TRUE(minute.hasFocus());
     EXPECT_EQ(minute.selectedText(), "00");
-    EXPECT_FALSE(presenter.form().raccourcisActifs);
+    EXPECT_FALSE(presenter.state().shell.shortcutsActive);
 
     QTest::keyClicks(&minute, QStringLiteral("5"));
     EXPECT_EQ(minute.text(), "5");
     EXPECT_TRUE(minute.hasFocus());
     click("TxtInterval");
     EXPECT_EQ(minute.text(), "05");
-    EXPECT_EQ(presenter.form().timeFields[1], "05");
-    EXPECT_TRUE(presenter.form().raccourcisActifs);
+    EXPECT_EQ(presenter.state().windows.fields[1], "05");
+    EXPECT_TRUE(presenter.state().shell.shortcutsActive);
 
     auto& second = widget<QLineEdit>("TextTimeOutSFin1");
     click("TextTimeOutSFin1");
@@ -1271,15 +1271,15 @@ TEST_F(MainWindowTest, PeriodTabsShowOneWindowAtATime) {
     }
     click("TabS32");
     click("ChkDecl2");
-    EXPECT_EQ(presenter.form().chkDecl, (std::array<bool, 3>{false, true, false}));
+    EXPECT_EQ(presenter.state().windows.enabled, (std::array<bool, 3>{false, true, false}));
 }
 
 TEST_F(MainWindowTest, ClockAndWindowsShowTheForm) {
-    MainForm& f = presenter.form();
-    f.lblHorloge = QStringLiteral("08:15:42");
-    f.chkDecl = {false, false, true};
-    f.timeFields[17] = QStringLiteral("30");
-    f.currentTimeWindow = 2;
+    StationState& f = presenter.state();
+    f.windows.clockLabel = QStringLiteral("08:15:42");
+    f.windows.enabled = {false, false, true};
+    f.windows.fields[17] = QStringLiteral("30");
+    f.windows.shownWindow = 2;
     QSignalSpy changes(&presenter, &MainPresenter::changed);
     window.render();
     EXPECT_EQ(changes.count(), 0);

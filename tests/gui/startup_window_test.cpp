@@ -51,16 +51,16 @@ protected:
 } // namespace
 
 TEST_F(StartUpWindowTest, TheLoadingPanelCoversTheWholeWindowWhileShown) {
-    MainForm& f = presenter.form();
+    StationState& f = presenter.state();
     EXPECT_FALSE(widget("FrmChargement").isVisible());
 
-    f.frmChargementVisible = true;
-    f.lblChargeParam = QStringLiteral("Détection des ports COM valide...\n3/32");
-    f.progressBar2.value = 47.0f;
+    f.shell.loadingVisible = true;
+    f.shell.loadingCaption = QStringLiteral("Détection des ports COM valide...\n3/32");
+    f.shell.loadingProgress.value = 47.0f;
     window.render();
     QWidget& panel = widget("FrmChargement");
     ASSERT_TRUE(panel.isVisible());
-    EXPECT_EQ(widget<QLabel>("LblChargeParam").text(), f.lblChargeParam);
+    EXPECT_EQ(widget<QLabel>("LblChargeParam").text(), f.shell.loadingCaption);
     const QProgressBar& bar = widget<QProgressBar>("ProgressBar2");
     EXPECT_DOUBLE_EQ(
         static_cast<double>(bar.value() - bar.minimum()) / (bar.maximum() - bar.minimum()), 0.47);
@@ -94,9 +94,9 @@ TEST_F(StartUpWindowTest, CaptionVersionAndSeveralCopies) {
     ASSERT_TRUE(box.isVisible());
     EXPECT_EQ(box.text(), QStringLiteral("Autoriser plusieurs instances"));
     QTest::mouseClick(&box, Qt::LeftButton);
-    EXPECT_TRUE(presenter.form().chkInstance);
+    EXPECT_TRUE(presenter.state().options.allowSeveralCopies);
     EXPECT_TRUE(box.isChecked());
     QTest::mouseClick(&box, Qt::LeftButton);
-    EXPECT_FALSE(presenter.form().chkInstance);
+    EXPECT_FALSE(presenter.state().options.allowSeveralCopies);
     EXPECT_FALSE(box.isChecked());
 }

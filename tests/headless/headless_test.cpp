@@ -1,8 +1,13 @@
 // The window-less front end's console: message boxes nobody can answer, and
-// the event lines said from the form of a presenter wired to fakes.
+// the event lines of a presenter wired to fakes, in the log and the log book.
 
+#include "app/journal.h"
 #include "headless/headless.h"
 #include "support/fakeservices.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -47,7 +52,11 @@ TEST(ConsoleDialogs, EveryMessageIsALineAndQuestionsChangeNothing) {
     FakeClock clock;
     Captured out;
     EventLog log(clock, out.file());
-    ConsoleDialogs dialogs(log);
+    ConsoleDialogs console(log);
+    // The station announces each message as an event; the log prints it.
+    EventBus bus;
+    bus.subscribe([&log](const Event& e) { log.print(e); });
+    AnnouncedDialogs dialogs(console, bus);
     struct Case {
         QString text;
         MsgButtons buttons;
@@ -75,7 +84,7 @@ TEST(ConsoleDialogs, EveryMessageIsALineAndQuestionsChangeNothing) {
     for (const Case& c : cases) {
         EXPECT_EQ(dialogs.message(c.text, c.buttons, c.title), c.answer) << c.line.toStdString();
         EXPECT_EQ(out.take(), QStringList{kAt + c.line});
-        EXPECT_EQ(dialogs.lastMessage(), c.text);
+        EXPECT_EQ(console.lastMessage(), c.text);
     }
     EXPECT_EQ(dialogs.openFile("Ouvrir", "Fichiers WAV (*.wav)|*.wav"), QString());
     EXPECT_EQ(out.take().size(), 1);
@@ -83,19 +92,17 @@ TEST(ConsoleDialogs, EveryMessageIsALineAndQuestionsChangeNothing) {
 
 namespace {
 
-class EventReporterTest : public ::testing::Test, protected FakeServices {
+class EventLogTest : public ::testing::Test, protected FakeServices {
 protected:
-    EventReporterTest() {
+    EventLogTest() {
         serial.present = {1};
         player.files["/balise.wav"] = 2.0;
         dialogs.openResults << "/balise.wav";
         p.PortComList_Change("1");
         p.CMDOuvrir_Click();
         p.SliderLireTemps_Change(7);
-        // The station reports each sending as it starts.
-        player.onPlay = [this] { reporter.sending("Émission du fichier « /balise.wav »"); };
-        reporter.resync();
-        (void)out.take();
+        p.events().subscribe([this](const Event& e) { log.print(e); });
+        journal.attach(p.events());
     }
 
     QStringList take() {
@@ -106,20 +113,33 @@ protected:
             EXPECT_TRUE(l.startsWith(at)) << l.toStdString();
             l.remove(0, at.size());
         }
+        all << lines;
+        return lines;
+    }
+    // Today's page of the log book, the times taken off.
+    QStringList journalLines() {
+        QFile f(journal.fileOf(clock.t.date()));
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+        for (QString& l : lines)
+            l.remove(0, QStringLiteral("2026-12-04 14:05:00 ").size());
         return lines;
     }
 
     MainPresenter p{services()};
     Captured out;
     EventLog log{clock, out.file()};
-    EventReporter reporter{p, log};
+    QTemporaryDir dir;
+    Journal journal{dir.path(), clock};
+    QStringList all;
 };
 
 } // namespace
 
-TEST_F(EventReporterTest, EachChangeIsSaidOnceInTheOrderItHappened) {
+TEST_F(EventLogTest, FileCycleIsSaidOnceInTheOrderItHappened) {
     p.BTPlay_Click();
-    ASSERT_EQ(p.form().btPlay, PlayImage::Stop);
+    ASSERT_TRUE(p.state().cycle.running);
     EXPECT_EQ(take(), (QStringList{"Cycle démarré : fichier, période 7 s",
                                    "PTT activé : émetteur en émission",
                                    "Émission du fichier « /balise.wav »"}));
@@ -128,8 +148,8 @@ TEST_F(EventReporterTest, EachChangeIsSaidOnceInTheOrderItHappened) {
     player.onFinished();
     EXPECT_EQ(take(), QStringList{"PTT relâché : émetteur en réception"});
 
-    // Countdown ticks change the form every second and say nothing until the
-    // period is over and the file goes out again.
+    // Countdown ticks say nothing until the period is over and the file goes
+    // out again.
     for (int tick = 1; player.plays < 2 && tick < 20; ++tick) {
         clock.advanceMs(1000);
         p.Timer1_Timer();
@@ -144,4 +164,32 @@ TEST_F(EventReporterTest, EachChangeIsSaidOnceInTheOrderItHappened) {
     // Stopped mid-sending: released, then stopped.
     p.BTPlay_Click();
     EXPECT_EQ(take(), (QStringList{"PTT relâché : émetteur en réception", "Cycle arrêté"}));
+    // The log book holds the same lines.
+    EXPECT_EQ(journalLines(), all);
+}
+
+TEST_F(EventLogTest, SpeechCycleIsSaidOnceInTheOrderItHappened) {
+    p.TabS12_Click();
+    p.TxtSynthese_Change("Balise d'essai");
+    (void)take();
+    all.clear();
+    QFile::remove(journal.fileOf(clock.t.date()));
+
+    p.BTPlay_Click();
+    ASSERT_TRUE(p.state().cycle.running);
+    EXPECT_EQ(take(), (QStringList{"Cycle démarré : synthèse vocale, période 7 s",
+                                   "Synthèse vocale : Balise d'essai"}));
+    speaker.started();
+    EXPECT_EQ(take(), QStringList{"PTT activé : émetteur en émission"});
+    speaker.finished();
+    EXPECT_EQ(take(), QStringList{"PTT relâché : émetteur en réception"});
+    for (int tick = 1; speaker.spoken.size() < 2 && tick < 20; ++tick) {
+        clock.advanceMs(1000);
+        p.Timer2_Timer();
+    }
+    ASSERT_EQ(speaker.spoken.size(), 2);
+    EXPECT_EQ(take(), QStringList{"Synthèse vocale : Balise d'essai"});
+    p.BTPlay_Click();
+    EXPECT_EQ(take(), QStringList{"Cycle arrêté"});
+    EXPECT_EQ(journalLines(), all);
 }

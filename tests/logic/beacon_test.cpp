@@ -11,7 +11,7 @@ namespace {
 class BeaconTest : public ::testing::Test, protected FakeServices {
 protected:
     MainPresenter p{services()};
-    const MainForm& f = p.form();
+    const StationState& f = p.state();
     qint64 t0 = clock.now().toMSecsSinceEpoch();
 
     // Chooses a file through the open dialog, as the operator does.
@@ -26,11 +26,11 @@ protected:
     }
     // One countdown tick of whichever timer runs, the clock moved first.
     void tick() {
-        if (f.timer1.enabled) {
-            clock.advanceMs(f.timer1.interval);
+        if (f.cycle.fileCountdown.enabled) {
+            clock.advanceMs(f.cycle.fileCountdown.interval);
             p.Timer1_Timer();
-        } else if (f.timer2.enabled) {
-            clock.advanceMs(f.timer2.interval);
+        } else if (f.cycle.speechCountdown.enabled) {
+            clock.advanceMs(f.cycle.speechCountdown.interval);
             p.Timer2_Timer();
         } else {
             clock.advanceMs(1000);
@@ -55,7 +55,8 @@ TEST_F(BeaconTest, FileCycleIsStartToStartWithOneTickToActOnTheEnd) {
         FakeClock clk;
         FakePlayer pl{&clk};
         FakeDialogs dl;
-        MainPresenter mp{MainPresenter::Services{pl, dl, speaker, recorder, priority}};
+        MainPresenter mp{
+            MainPresenter::Services{pl, dl, speaker, recorder, priority, nullptr, nullptr, &clk}};
         pl.files["/msg.wav"] = 5.0;
         dl.openResults << "/msg.wav";
         mp.CMDOuvrir_Click();
@@ -77,13 +78,13 @@ TEST_F(BeaconTest, FileCycleIsStartToStartWithOneTickToActOnTheEnd) {
 
 TEST_F(BeaconTest, SpeechCycleResendsWhateverTheMessageLength) {
     p.TabS12_Click();
-    p.form().txtSynthese = "Ici la balise";
+    p.state().speech.text = "Ici la balise";
     p.SliderLireTemps_Change(30);
     p.BTPlay_Click();
-    EXPECT_EQ(f.btPlay, PlayImage::Stop);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
     ticks(31);
     EXPECT_EQ(speaker.spoken, QStringList({"Ici la balise", "Ici la balise"}));
-    EXPECT_EQ(f.btPlay, PlayImage::Stop);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
     ticks(31);
     EXPECT_EQ(speaker.spoken.size(), 3);
 
@@ -95,91 +96,91 @@ TEST_F(BeaconTest, SpeechCycleResendsWhateverTheMessageLength) {
     ticks(31);
     EXPECT_EQ(speaker.spoken, QStringList({"Vox", "Ici la balise", "Vox", "Ici la balise"}));
     p.BTPlay_Click();
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
-    EXPECT_FALSE(f.timer2.enabled);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
+    EXPECT_FALSE(f.cycle.speechCountdown.enabled);
     EXPECT_GE(speaker.stops, 1);
 }
 
 TEST_F(BeaconTest, EmptySpeechMessageGetsThePromptAndStartsNothing) {
     p.TabS12_Click();
     p.BTPlay_Click();
-    EXPECT_EQ(f.txtSynthese, "Tapez votre texte ici, puis cliquez sur le bouton 'Lecture'");
-    EXPECT_EQ(p.params().get(27), f.txtSynthese);
+    EXPECT_EQ(f.speech.text, "Tapez votre texte ici, puis cliquez sur le bouton 'Lecture'");
+    EXPECT_EQ(p.params().get(27), f.speech.text);
     EXPECT_TRUE(speaker.spoken.isEmpty());
-    EXPECT_FALSE(f.timer2.enabled);
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    EXPECT_FALSE(f.cycle.speechCountdown.enabled);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
 }
 
 TEST_F(BeaconTest, CountdownDisplays) {
     choose("/msg.wav", 5.0);
     p.SliderLireTemps_Change(74);
     p.BTPlay_Click();
-    EXPECT_EQ(f.progressBar1.value, 0.0f);
+    EXPECT_EQ(f.cycle.periodBar.value, 0.0f);
     player.fixedPosition = 65.4;
     ticks(9);
-    EXPECT_EQ(f.lblTempTimer, "1:05");
-    EXPECT_EQ(f.lblTempsFichier, "1:05");
+    EXPECT_EQ(f.cycle.timeLeftLabel, "1:05");
+    EXPECT_EQ(f.cycle.filePositionLabel, "1:05");
     ticks(56);
-    EXPECT_EQ(f.lblTempTimer, "0:09");
+    EXPECT_EQ(f.cycle.timeLeftLabel, "0:09");
 
     // The period bar: k = 9375 \ 74 = 126; the mask covers what is left.
-    EXPECT_EQ(f.shapeCache.width, (74 - 65) * 126);
-    EXPECT_EQ(f.shapeCache.left, 9375 - (74 - 65) * 126);
-    EXPECT_EQ(f.shapeWAV.width, 5 * 126);
+    EXPECT_EQ(f.cycle.barCover.width, (74 - 65) * 126);
+    EXPECT_EQ(f.cycle.barCover.left, 9375 - (74 - 65) * 126);
+    EXPECT_EQ(f.cycle.barMessage.width, 5 * 126);
     ticks(9);
-    EXPECT_EQ(f.lblTempTimer, "0:00");
+    EXPECT_EQ(f.cycle.timeLeftLabel, "0:00");
     tick(); // the end of the period is acted on here
     EXPECT_EQ(player.plays, 2);
-    EXPECT_EQ(f.shapeCache.left, 0);
-    EXPECT_EQ(f.shapeCache.width, 9375);
+    EXPECT_EQ(f.cycle.barCover.left, 0);
+    EXPECT_EQ(f.cycle.barCover.width, 9375);
 }
 
 TEST_F(BeaconTest, SpeechCountdownShowsNoFilePosition) {
     p.TabS12_Click();
-    p.form().txtSynthese = "Bonjour";
+    p.state().speech.text = "Bonjour";
     p.BTPlay_Click();
-    p.form().lblTempsFichier = "9:99";
+    p.state().cycle.filePositionLabel = "9:99";
     tick();
-    EXPECT_EQ(f.lblTempsFichier, "0:00");
+    EXPECT_EQ(f.cycle.filePositionLabel, "0:00");
 }
 
 TEST_F(BeaconTest, PeriodChangeIdleAndDuringCycles) {
     choose("/msg.wav", 5.0);
     // Idle: the bar shows nothing left.
     p.SliderLireTemps_Change(45);
-    EXPECT_EQ(f.progressBar1.max, 45.0f);
-    EXPECT_EQ(f.progressBar1.value, 45.0f);
-    EXPECT_EQ(f.lblTempTimer, "0:00");
-    EXPECT_EQ(f.label2, "45 sec.");
+    EXPECT_EQ(f.cycle.periodBar.max, 45.0f);
+    EXPECT_EQ(f.cycle.periodBar.value, 45.0f);
+    EXPECT_EQ(f.cycle.timeLeftLabel, "0:00");
+    EXPECT_EQ(f.cycle.periodLabel, "45 sec.");
     EXPECT_EQ(p.params().get(28), "45");
 
     // File cycle: the elapsed time is kept, only the period changes.
     p.BTPlay_Click();
     ticks(10);
     p.SliderLireTemps_Change(60);
-    EXPECT_EQ(f.progressBar1.value, 10.0f);
-    EXPECT_EQ(f.lblTempTimer, "0:50");
+    EXPECT_EQ(f.cycle.periodBar.value, 10.0f);
+    EXPECT_EQ(f.cycle.timeLeftLabel, "0:50");
 
     // Shortened below the elapsed time: the period ends, the message goes out at
     // the next tick and the cycle goes on.
     ticks(10);
     const int before = player.plays;
     p.SliderLireTemps_Change(15);
-    EXPECT_EQ(f.progressBar1.value, 15.0f);
+    EXPECT_EQ(f.cycle.periodBar.value, 15.0f);
     tick();
     EXPECT_EQ(player.plays, before + 1);
-    EXPECT_EQ(f.btPlay, PlayImage::Stop);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
     ticks(16);
     EXPECT_EQ(player.plays, before + 2);
     p.BTPlay_Click();
 
     // Speech cycle: the bar jumps to its end, so the next tick sends again.
     p.TabS12_Click();
-    p.form().txtSynthese = "Bonjour";
+    p.state().speech.text = "Bonjour";
     p.BTPlay_Click();
     ticks(3);
     p.SliderLireTemps_Change(40);
-    EXPECT_EQ(f.progressBar1.value, 40.0f);
+    EXPECT_EQ(f.cycle.periodBar.value, 40.0f);
     tick();
     EXPECT_EQ(speaker.spoken.size(), 2);
 }
@@ -193,7 +194,7 @@ TEST_F(BeaconTest, TicksWhoseIntervalDoesNotDivideASecondNeverOverrunThePeriod) 
     while (player.plays < 2 && n < 200) {
         tick();
         ++n;
-        ASSERT_LE(f.progressBar1.value, f.progressBar1.max);
+        ASSERT_LE(f.cycle.periodBar.value, f.cycle.periodBar.max);
     }
     EXPECT_EQ(player.plays, 2);
     // 100 ticks reach 30 s, one more acts on the end (a shortened step may add one).
@@ -207,23 +208,23 @@ TEST_F(BeaconTest, RecentFilesKeepTheEightNewestFirst) {
     QStringList expected;
     for (int i = 9; i >= 2; --i)
         expected << QString("/m/f%1.wav").arg(i);
-    EXPECT_EQ(f.comboFichierRecent.items, expected);
+    EXPECT_EQ(f.file.recentFiles.items, expected);
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(p.params().get(i), expected[i]);
-    EXPECT_EQ(f.comboFichierRecent.index, 0);
-    EXPECT_EQ(f.comboFichierRecent.text, "/m/f9.wav");
-    EXPECT_EQ(f.comboFichierRecent.toolTip, "/m/f9.wav");
+    EXPECT_EQ(f.file.recentFiles.index, 0);
+    EXPECT_EQ(f.file.recentFiles.text, "/m/f9.wav");
+    EXPECT_EQ(f.file.recentFiles.toolTip, "/m/f9.wav");
 
     // Opening a file already listed lists it twice.
     choose("/m/f8.wav", 2.0);
-    EXPECT_EQ(f.comboFichierRecent.items.mid(0, 3),
+    EXPECT_EQ(f.file.recentFiles.items.mid(0, 3),
               QStringList({"/m/f8.wav", "/m/f9.wav", "/m/f8.wav"}));
 
     // A cancelled dialog only stops the playback.
     p.BTPlay_Click();
-    ASSERT_EQ(f.btPlay, PlayImage::Stop);
+    ASSERT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
     p.CMDOuvrir_Click();
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
     EXPECT_EQ(p.params().get(0), "/m/f8.wav");
     ASSERT_FALSE(dialogs.openRequests.empty());
     EXPECT_EQ(dialogs.openRequests.back().first, "Ouvrir");
@@ -233,24 +234,24 @@ TEST_F(BeaconTest, RecentFilesKeepTheEightNewestFirst) {
 
 TEST_F(BeaconTest, FileLengthSetsTheShortestPeriod) {
     choose("/long é.mp3", 95.0);
-    EXPECT_EQ(f.lblDuree, "Durée du fichier : 1:35");
-    EXPECT_EQ(f.sliderLireTemps.min, 100);
-    EXPECT_EQ(f.sliderLireTemps.value, 100); // no period stored yet
-    EXPECT_EQ(f.label2, "100 sec.");
+    EXPECT_EQ(f.file.durationLabel, "Durée du fichier : 1:35");
+    EXPECT_EQ(f.cycle.periodSlider.min, 100);
+    EXPECT_EQ(f.cycle.periodSlider.value, 100); // no period stored yet
+    EXPECT_EQ(f.cycle.periodLabel, "100 sec.");
     EXPECT_EQ(p.params().get(28), "100");
 
     // A stored longer period is kept.
     p.SliderLireTemps_Change(300);
     choose("/short.wav", 3.0);
-    EXPECT_EQ(f.sliderLireTemps.min, 8);
-    EXPECT_EQ(f.sliderLireTemps.value, 300);
+    EXPECT_EQ(f.cycle.periodSlider.min, 8);
+    EXPECT_EQ(f.cycle.periodSlider.value, 300);
 
     // A message longer than the longest period widens the range instead of
     // leaving no valid period.
     choose("/hour.wav", 3600.0);
-    EXPECT_EQ(f.sliderLireTemps.min, 3605);
-    EXPECT_GE(f.sliderLireTemps.max, 3605);
-    EXPECT_EQ(f.sliderLireTemps.value, 3605);
+    EXPECT_EQ(f.cycle.periodSlider.min, 3605);
+    EXPECT_GE(f.cycle.periodSlider.max, 3605);
+    EXPECT_EQ(f.cycle.periodSlider.value, 3605);
 }
 
 TEST_F(BeaconTest, VolumeAndMute) {
@@ -260,7 +261,7 @@ TEST_F(BeaconTest, VolumeAndMute) {
                                                  {-625, "Volume : 75%"}};
     for (auto [v, text] : cases) {
         p.SliderVolWMP_Change(v);
-        EXPECT_EQ(f.lblVol, text);
+        EXPECT_EQ(f.file.volumeLabel, text);
         EXPECT_EQ(player.vol, v);
         EXPECT_EQ(p.params().get(9), QString::number(v));
     }
@@ -292,18 +293,18 @@ TEST_F(BeaconTest, UnplayableFileAsksForAnotherAndStartsNothing) {
               "Fichier ou nom de fichier nom vailde\nOuvrez un nouveau fichier");
     EXPECT_EQ(dialogs.messages[0].buttons, MsgButtons::OkCancel);
     EXPECT_TRUE(dialogs.messages[0].title.isEmpty());
-    EXPECT_FALSE(f.timer1.enabled);
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
-    EXPECT_TRUE(f.fichierEnCours);
+    EXPECT_FALSE(f.cycle.fileCountdown.enabled);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
+    EXPECT_TRUE(f.cycle.fileCycleOn);
     // OK opened the dialog, and the new file is now the choice.
-    EXPECT_EQ(f.comboFichierRecent.text, "/new.wav");
+    EXPECT_EQ(f.file.recentFiles.text, "/new.wav");
 
     // Cancel: nothing more.
     player.files.clear();
     p.BTPlay_Click();
     EXPECT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.openRequests.size(), 2u);
-    EXPECT_FALSE(f.timer1.enabled);
+    EXPECT_FALSE(f.cycle.fileCountdown.enabled);
 }
 
 TEST_F(BeaconTest, StartNeedsAPttLineWhenKeyingBySerial) {
@@ -317,13 +318,14 @@ TEST_F(BeaconTest, StartNeedsAPttLineWhenKeyingBySerial) {
     for (const Case& c : cases) {
         FakeDialogs dl;
         FakeSpeaker sp;
-        MainPresenter mp{MainPresenter::Services{player, dl, sp, recorder, priority}};
+        MainPresenter mp{
+            MainPresenter::Services{player, dl, sp, recorder, priority, nullptr, nullptr, &clock}};
         player.files["/a.wav"] = 2.0;
         dl.openResults << "/a.wav";
         mp.CMDOuvrir_Click();
-        mp.form().comboModeCOMPTT.text.clear();
-        mp.form().comboModeCOMPTT.index = -1;
-        mp.form().txtSynthese = "Bonjour";
+        mp.state().radio.pttLine.text.clear();
+        mp.state().radio.pttLine.index = -1;
+        mp.state().speech.text = "Bonjour";
         if (c.vox)
             mp.OptVOX_Click();
         if (c.speech)
@@ -332,38 +334,37 @@ TEST_F(BeaconTest, StartNeedsAPttLineWhenKeyingBySerial) {
         const bool refused = !dl.messages.empty() &&
                              dl.messages.back().text == "Sélectionner un mode pour le port COM";
         EXPECT_EQ(refused, c.refused) << c.speech << c.vox;
-        EXPECT_EQ(mp.form().btPlay == PlayImage::Stop, !c.refused) << c.speech << c.vox;
+        EXPECT_EQ(startButtonPicture(mp.state().cycle) == StartButtonPicture::Stop, !c.refused)
+            << c.speech << c.vox;
     }
 }
 
 TEST_F(BeaconTest, StartAndStopTheFileCycle) {
     choose("/a.wav", 2.0);
     // Window 1 open now (14:05), windows 2 and 3 enabled but closed.
-    p.form().timeFields[0] = "14";
-    p.form().timeFields[3] = "15";
-    p.form().chkDecl = {true, true, true};
+    p.state().windows.fields[0] = "14";
+    p.state().windows.fields[3] = "15";
+    p.state().windows.enabled = {true, true, true};
     p.BTPlay_Click();
-    EXPECT_EQ(f.btPlay, PlayImage::Stop);
-    EXPECT_TRUE(f.btPlayToolTip.isEmpty());
-    EXPECT_TRUE(f.timer1.enabled);
-    EXPECT_TRUE(f.fichierEnCours);
-    EXPECT_FALSE(f.frmFichierEnabled || f.frmSyntheseEnabled || f.frmPortComEnabled ||
-                 f.frame3Enabled);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
+    EXPECT_TRUE(startButtonToolTip(f.cycle).isEmpty());
+    EXPECT_TRUE(f.cycle.fileCountdown.enabled);
+    EXPECT_TRUE(f.cycle.fileCycleOn);
+    EXPECT_TRUE(f.cycle.running) << "the frames lock while a cycle runs";
     EXPECT_EQ(player.openName, "/a.wav");
     ticks(5);
 
     p.BTPlay_Click();
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
-    EXPECT_FALSE(f.timer1.enabled);
-    EXPECT_FALSE(f.fichierEnCours);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
+    EXPECT_FALSE(f.cycle.fileCountdown.enabled);
+    EXPECT_FALSE(f.cycle.fileCycleOn);
     EXPECT_FALSE(player.playing);
-    EXPECT_EQ(f.progressBar1.value, 0.0f);
-    EXPECT_TRUE(f.frmFichierEnabled && f.frmSyntheseEnabled && f.frmPortComEnabled &&
-                f.frame3Enabled);
-    EXPECT_EQ(f.shapeCache.left, 0);
-    EXPECT_EQ(f.shapeCache.width, 9375);
+    EXPECT_EQ(f.cycle.periodBar.value, 0.0f);
+    EXPECT_FALSE(f.cycle.running);
+    EXPECT_EQ(f.cycle.barCover.left, 0);
+    EXPECT_EQ(f.cycle.barCover.width, 9375);
     // The operator's stop unchecks the open window only.
-    EXPECT_EQ(f.chkDecl, (std::array<bool, 3>{false, true, true}));
+    EXPECT_EQ(f.windows.enabled, (std::array<bool, 3>{false, true, true}));
 }
 
 TEST_F(BeaconTest, OperatorStopUnchecksEveryOpenEnabledWindow) {
@@ -379,46 +380,46 @@ TEST_F(BeaconTest, OperatorStopUnchecksEveryOpenEnabledWindow) {
     for (const Case& c : cases) {
         // An open window runs from 14:00 to 15:00 around the clock's 14:05.
         for (size_t w = 0; w < 3; ++w) {
-            p.form().timeFields[w * 6] = c.open[w] ? "14" : "20";
-            p.form().timeFields[w * 6 + 3] = c.open[w] ? "15" : "21";
+            p.state().windows.fields[w * 6] = c.open[w] ? "14" : "20";
+            p.state().windows.fields[w * 6 + 3] = c.open[w] ? "15" : "21";
         }
-        p.form().chkDecl = c.enabled;
+        p.state().windows.enabled = c.enabled;
         p.BTPlay_Click();
-        ASSERT_EQ(f.btPlay, PlayImage::Stop);
+        ASSERT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
         p.BTPlay_Click();
-        EXPECT_EQ(f.chkDecl, c.after);
+        EXPECT_EQ(f.windows.enabled, c.after);
         // Only a stop does it.
-        p.form().chkDecl = c.enabled;
+        p.state().windows.enabled = c.enabled;
         p.BTPlay_Click();
-        EXPECT_EQ(f.chkDecl, c.enabled);
+        EXPECT_EQ(f.windows.enabled, c.enabled);
         p.BTPlay_Click();
     }
 }
 
 TEST_F(BeaconTest, EmptyChoiceDisablesStarting) {
     choose("/a.wav", 2.0);
-    p.form().comboFichierRecent.items << "";
+    p.state().file.recentFiles.items << "";
     p.ComboFichierRecent_Change(1);
-    EXPECT_EQ(f.btPlay, PlayImage::PlayDis);
-    EXPECT_EQ(f.btPlayToolTip, "Désactiver le mode de Déclenchement Auto");
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::PlayDisabled);
+    EXPECT_EQ(startButtonToolTip(f.cycle), "Désactiver le mode de Déclenchement Auto");
     p.BTPlay_Click();
-    EXPECT_EQ(f.btPlay, PlayImage::PlayDis);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::PlayDisabled);
     EXPECT_EQ(player.plays, 0);
     p.ComboFichierRecent_Change(0);
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
-    EXPECT_TRUE(f.btPlayToolTip.isEmpty());
-    EXPECT_EQ(f.lblDuree, "Durée du fichier : 0:02");
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
+    EXPECT_TRUE(startButtonToolTip(f.cycle).isEmpty());
+    EXPECT_EQ(f.file.durationLabel, "Durée du fichier : 0:02");
 }
 
 TEST_F(BeaconTest, ModeTabs) {
     p.TabS12_Click();
-    EXPECT_EQ(f.tabS12Colour, kTabSelected);
-    EXPECT_EQ(f.tabS11Colour, kTabUnselected);
-    EXPECT_TRUE(f.frmSyntheseVisible);
-    EXPECT_FALSE(f.frmFichierVisible || f.frmSynthese2Visible);
+    EXPECT_EQ(f.cycle.mode, MessageMode::Speech);
+    EXPECT_EQ(f.cycle.mode, MessageMode::Speech);
+    EXPECT_TRUE(f.cycle.speechFrameVisible);
+    EXPECT_FALSE(f.cycle.fileFrameVisible || f.cycle.speechProblemFrameVisible);
     EXPECT_EQ(p.params().get(25), "2");
-    EXPECT_FALSE(f.sliderVolWMP.enabled);
-    EXPECT_TRUE(f.sliderVolVoix.enabled);
+    EXPECT_FALSE(f.file.volumeSlider.enabled);
+    EXPECT_TRUE(f.speech.volumeSlider.enabled);
 
     // A click on the selected tab does nothing.
     p.params().set(25, "x");
@@ -426,18 +427,18 @@ TEST_F(BeaconTest, ModeTabs) {
     EXPECT_EQ(p.params().get(25), "x");
 
     p.TabS11_Click();
-    EXPECT_EQ(f.tabS11Colour, kTabSelected);
-    EXPECT_TRUE(f.frmFichierVisible);
-    EXPECT_FALSE(f.frmSyntheseVisible || f.frmSynthese2Visible);
+    EXPECT_EQ(f.cycle.mode, MessageMode::File);
+    EXPECT_TRUE(f.cycle.fileFrameVisible);
+    EXPECT_FALSE(f.cycle.speechFrameVisible || f.cycle.speechProblemFrameVisible);
     EXPECT_EQ(p.params().get(25), "1");
-    EXPECT_TRUE(f.sliderVolWMP.enabled);
-    EXPECT_FALSE(f.sliderVolVoix.enabled);
+    EXPECT_TRUE(f.file.volumeSlider.enabled);
+    EXPECT_FALSE(f.speech.volumeSlider.enabled);
 
     // A failed speech engine shows only the repair frame.
-    p.form().erreurSynthese = true;
+    p.state().speech.engineFailed = true;
     p.TabS12_Click();
-    EXPECT_TRUE(f.frmSynthese2Visible);
-    EXPECT_FALSE(f.frmSyntheseVisible || f.frmFichierVisible);
+    EXPECT_TRUE(f.cycle.speechProblemFrameVisible);
+    EXPECT_FALSE(f.cycle.speechFrameVisible || f.cycle.fileFrameVisible);
     EXPECT_EQ(p.params().get(25), "1");
 }
 
@@ -445,19 +446,17 @@ TEST_F(BeaconTest, ModeCannotChangeUnderARunningCycle) {
     choose("/a.wav", 2.0);
     p.BTPlay_Click();
     p.TabS12_Click();
-    EXPECT_EQ(f.tabS11Colour, kTabSelected);
+    EXPECT_EQ(f.cycle.mode, MessageMode::File);
     // So the button still stops the file cycle.
     p.BTPlay_Click();
-    EXPECT_FALSE(f.timer1.enabled);
+    EXPECT_FALSE(f.cycle.fileCountdown.enabled);
     EXPECT_FALSE(player.playing);
 }
 
 TEST_F(BeaconTest, PageTabs) {
     for (int page : {3, 1, 4, 0, 2}) {
         p.PageTab_Click(page);
-        EXPECT_EQ(f.currentPage, page);
-        for (int i = 0; i < MainForm::kPages; ++i)
-            EXPECT_EQ(f.pageTabColour[i], i == page ? kTabSelected : kTabUnselected);
+        EXPECT_EQ(f.shell.currentPage, page);
     }
 }
 
@@ -465,17 +464,17 @@ TEST_F(BeaconTest, RecordBetweenTransmissions) {
     p.chkRec_Click(true);
     EXPECT_EQ(recorder.shows, 1);
     EXPECT_EQ(p.params().get(35), "REC ON");
-    EXPECT_EQ(f.comboPrioriteIndex, 0);
+    EXPECT_EQ(f.options.priorityIndex, 0);
     EXPECT_EQ(priority.set_.back(), 0);
     EXPECT_EQ(p.params().get(33), "0");
-    EXPECT_EQ(f.currentPage, 2);
+    EXPECT_EQ(f.shell.currentPage, 2);
 
-    p.form().enregistreurOuvert = true;
+    p.state().options.recorderOpen = true;
     p.chkRec_Click(false);
     EXPECT_EQ(recorder.ecoutes, 1);
     EXPECT_EQ(p.params().get(35), "REC OFF");
-    EXPECT_EQ(f.comboPrioriteIndex, 2);
-    EXPECT_EQ(f.currentPage, 0);
+    EXPECT_EQ(f.options.priorityIndex, 2);
+    EXPECT_EQ(f.shell.currentPage, 0);
 
     // Starting the beacon toggles listening when the recorder is open, else
     // opens the recorder when recording is asked for.
@@ -483,8 +482,8 @@ TEST_F(BeaconTest, RecordBetweenTransmissions) {
     p.BTPlay_Click();
     EXPECT_EQ(recorder.ecoutes, 2);
     p.BTPlay_Click();
-    p.form().enregistreurOuvert = false;
-    p.form().chkRec = true;
+    p.state().options.recorderOpen = false;
+    p.state().options.recordBetweenSendings = true;
     p.BTPlay_Click();
     EXPECT_EQ(recorder.shows, 2);
 
@@ -503,36 +502,36 @@ TEST_F(BeaconTest, IntervalAndMaximumInputRules) {
         {"abc", "250"}, {"", "250"}, {"70000", "65535"}, {"500", "500"}, {"65535", "65535"}};
     for (auto [in, out] : interval) {
         p.TxtInterval_Change(in);
-        EXPECT_EQ(f.txtInterval, out) << in;
+        EXPECT_EQ(f.cycle.tickIntervalText, out) << in;
     }
     // Only Enter applies it, to both countdowns.
     p.TxtInterval_Change("500");
-    EXPECT_EQ(f.timer1.interval, 1000);
+    EXPECT_EQ(f.cycle.fileCountdown.interval, 1000);
     p.TxtInterval_KeyDown(65);
-    EXPECT_EQ(f.timer1.interval, 1000);
+    EXPECT_EQ(f.cycle.fileCountdown.interval, 1000);
     p.TxtInterval_KeyDown(13);
-    EXPECT_EQ(f.timer1.interval, 500);
-    EXPECT_EQ(f.timer2.interval, 500);
+    EXPECT_EQ(f.cycle.fileCountdown.interval, 500);
+    EXPECT_EQ(f.cycle.speechCountdown.interval, 500);
     // A zero tick would never count the period down.
     p.TxtInterval_Change("0");
     p.TxtInterval_KeyDown(13);
-    EXPECT_EQ(f.timer1.interval, 10);
+    EXPECT_EQ(f.cycle.fileCountdown.interval, 10);
 
     p.TxtTpsMax_Change("beaucoup");
-    EXPECT_EQ(f.txtTpsMax, "1800");
+    EXPECT_EQ(f.cycle.longestPeriodText, "1800");
     p.TxtTpsMax_Change("3600");
-    EXPECT_EQ(f.txtTpsMax, "3600");
+    EXPECT_EQ(f.cycle.longestPeriodText, "3600");
 
     p.SliderLireTemps_MouseMove();
-    EXPECT_EQ(f.sliderLireTemps.toolTip, "Max : 30 min.");
+    EXPECT_EQ(f.cycle.periodSlider.toolTip, "Max : 30 min.");
 }
 
 TEST_F(BeaconTest, PlayerDurationNotificationRedrawsThePeriodBar) {
     choose("/a.wav", 2.0);
     p.SliderLireTemps_Change(30);
-    ASSERT_EQ(f.shapeWAV.width, 2 * 312);
+    ASSERT_EQ(f.cycle.barMessage.width, 2 * 312);
     // The player learns a different length later (a late notification).
     player.files["/a.wav"] = 4.0;
     player.onDurationKnown();
-    EXPECT_EQ(f.shapeWAV.width, 4 * 312);
+    EXPECT_EQ(f.cycle.barMessage.width, 4 * 312);
 }

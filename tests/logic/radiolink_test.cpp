@@ -13,14 +13,14 @@ namespace {
 class RadioLinkTest : public ::testing::Test, protected FakeServices {
 protected:
     MainPresenter p{services()};
-    const MainForm& f = p.form();
+    const StationState& f = p.state();
     RadioLink& radio = p.radio();
 
     RadioLinkTest() { serial.present = {1, 2, 3}; }
 
     void choosePort(const QString& text) { p.PortComList_Change(text); }
     void chooseLine(const QString& line) {
-        p.ComboModeCOMPTT_Change(static_cast<int>(f.comboModeCOMPTT.items.indexOf(line)));
+        p.ComboModeCOMPTT_Change(static_cast<int>(f.radio.pttLine.items.indexOf(line)));
     }
     void chooseFile() {
         player.files["/a.wav"] = 2.0;
@@ -50,12 +50,12 @@ TEST_F(RadioLinkTest, KeyingOrderOfTheLines) {
         chooseLine(c.line);
         EXPECT_EQ(radio.ActiverPTT(), SerialResult::Ok);
         EXPECT_EQ(take(), c.keyed) << c.line;
-        EXPECT_EQ(f.shapePTTColour, kIndicatorOn);
-        EXPECT_EQ(f.lblDTMFPTTColour, kIndicatorOn);
+        EXPECT_TRUE(f.radio.keyed);
+        EXPECT_TRUE(f.radio.keyed);
         EXPECT_EQ(radio.DesactiverPTT(), SerialResult::Ok);
         EXPECT_EQ(take(), QStringList({"DTR 0", "RTS 0"})) << c.line;
-        EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
-        EXPECT_EQ(f.lblDTMFPTTColour, kIndicatorOff);
+        EXPECT_FALSE(f.radio.keyed);
+        EXPECT_FALSE(f.radio.keyed);
         EXPECT_TRUE(serial.isOpen()); // the port stays open between keyings
     }
 }
@@ -63,8 +63,8 @@ TEST_F(RadioLinkTest, KeyingOrderOfTheLines) {
 TEST_F(RadioLinkTest, LockHoldsTheTransmitterUntilOpened) {
     choosePort("1");
     p.PTTLock_Click();
-    EXPECT_TRUE(f.pttLockFerme);
-    EXPECT_EQ(f.pttLockToolTip, "Déverrouillé le PTT");
+    EXPECT_TRUE(f.radio.pttLocked);
+    EXPECT_EQ(pttLockToolTip(f.radio), "Déverrouillé le PTT");
     EXPECT_TRUE(serial.rts);
     take();
     // The end of a sending and the test button's release leave it keyed.
@@ -72,13 +72,13 @@ TEST_F(RadioLinkTest, LockHoldsTheTransmitterUntilOpened) {
     p.CMDTest_MouseDown();
     p.CMDTest_MouseUp();
     EXPECT_TRUE(serial.rts);
-    EXPECT_EQ(f.shapePTTColour, kIndicatorOn);
+    EXPECT_TRUE(f.radio.keyed);
     take();
     p.PTTLock_Click();
-    EXPECT_FALSE(f.pttLockFerme);
-    EXPECT_EQ(f.pttLockToolTip, "Verrouillé le PTT");
+    EXPECT_FALSE(f.radio.pttLocked);
+    EXPECT_EQ(pttLockToolTip(f.radio), "Verrouillé le PTT");
     EXPECT_EQ(take(), QStringList({"DTR 0", "RTS 0"}));
-    EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
+    EXPECT_FALSE(f.radio.keyed);
 }
 
 TEST_F(RadioLinkTest, LineAndPortChangesTakeEffectAtTheNextKeying) {
@@ -107,32 +107,32 @@ TEST_F(RadioLinkTest, PortListTexts) {
         EXPECT_EQ(serial.number, port) << text;
         EXPECT_EQ(p.params().get(44), text);
     }
-    EXPECT_EQ(f.portComList.toolTip, "/dev/fake2");
+    EXPECT_EQ(f.radio.portList.toolTip, "/dev/fake2");
 }
 
 TEST_F(RadioLinkTest, TestButtonKeysWhileHeldAndStopsTheFileCycle) {
     chooseFile();
     choosePort("1");
     p.BTPlay_Click();
-    ASSERT_EQ(f.btPlay, PlayImage::Stop);
+    ASSERT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
     p.CMDTest_MouseDown();
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
-    EXPECT_FALSE(f.timer1.enabled);
-    EXPECT_TRUE(f.cmdTestDown);
-    EXPECT_EQ(f.cmdTestToolTip, "ON");
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
+    EXPECT_FALSE(f.cycle.fileCountdown.enabled);
+    EXPECT_TRUE(f.radio.testHeld);
+    EXPECT_EQ(f.radio.testToolTip, "ON");
     EXPECT_TRUE(serial.rts);
     p.CMDTest_MouseUp();
-    EXPECT_FALSE(f.cmdTestDown);
-    EXPECT_EQ(f.cmdTestToolTip, "OFF");
+    EXPECT_FALSE(f.radio.testHeld);
+    EXPECT_EQ(f.radio.testToolTip, "OFF");
     EXPECT_FALSE(serial.rts || serial.dtr);
 }
 
 TEST_F(RadioLinkTest, KeyingWithNoUsablePortLeavesTheIndicatorGreen) {
     choosePort("9"); // no device
     EXPECT_EQ(radio.ActiverPTT(), SerialResult::CannotOpen);
-    EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
+    EXPECT_FALSE(f.radio.keyed);
     p.PTTLock_Click(); // errors ignored, nothing crashes
-    EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
+    EXPECT_FALSE(f.radio.keyed);
 }
 
 TEST_F(RadioLinkTest, PortSearch) {
@@ -140,17 +140,17 @@ TEST_F(RadioLinkTest, PortSearch) {
     serial.held = {};
     p.IMGActualiser_Click();
     EXPECT_EQ(p.params().get(42), "32");
-    EXPECT_EQ(f.portComList.items, QStringList({"1", "3"}));
-    EXPECT_EQ(f.portComList.text, "1");
+    EXPECT_EQ(f.radio.portList.items, QStringList({"1", "3"}));
+    EXPECT_EQ(f.radio.portList.text, "1");
     EXPECT_EQ(radio.chosenPort(), 1);
-    EXPECT_FALSE(f.timerCOMValide.enabled);
-    EXPECT_FALSE(f.frmPortChercheVisible);
-    EXPECT_TRUE(f.frmPortComVisible);
-    EXPECT_EQ(f.pgPortCom.max, 32.0f);
-    EXPECT_EQ(f.pgPortCom.value, 32.0f);
+    EXPECT_FALSE(f.radio.searchRetryTimer.enabled);
+    EXPECT_FALSE(f.radio.searchPanelVisible);
+    EXPECT_TRUE(f.radio.portPanelVisible);
+    EXPECT_EQ(f.radio.searchProgress.max, 32.0f);
+    EXPECT_EQ(f.radio.searchProgress.value, 32.0f);
     EXPECT_EQ(sleeper.waits, std::vector<int>(32, 150));
-    EXPECT_EQ(f.lblChargeParam, "Détection des ports COM valide...\n32/32");
-    EXPECT_EQ(f.lblPortCherche, "Analyse du port COM32\nen cours...");
+    EXPECT_EQ(f.shell.loadingCaption, "Détection des ports COM valide...\n32/32");
+    EXPECT_EQ(f.radio.searchLabel, "Analyse du port COM32\nen cours...");
     EXPECT_FALSE(serial.isOpen());
 
     // A limit of 4, and a port held by another program: listed, not closed.
@@ -161,7 +161,7 @@ TEST_F(RadioLinkTest, PortSearch) {
     p.IMGActualiser_Click();
     EXPECT_EQ(take(),
               QStringList({"open 1", "close", "open 2", "open 3", "close", "open 4", "close"}));
-    EXPECT_EQ(f.portComList.items, QStringList({"1", "2", "3"}));
+    EXPECT_EQ(f.radio.portList.items, QStringList({"1", "2", "3"}));
     EXPECT_EQ(sleeper.waits.size(), 4u);
 
     // Numbers beyond the devices present are tried without the wait.
@@ -194,17 +194,17 @@ TEST_F(RadioLinkTest, PortSearchFindingNothing) {
             mp.OptVOX_Click();
         mp.params().set(42, c.portsToScan);
         mp.IMGActualiser_Click();
-        EXPECT_TRUE(mp.form().portComList.items.isEmpty());
-        EXPECT_EQ(mp.form().timerCOMValide.enabled, c.repeats) << c.portsToScan;
-        EXPECT_EQ(mp.form().frmPortChercheVisible, c.repeats) << c.portsToScan;
+        EXPECT_TRUE(mp.state().radio.portList.items.isEmpty());
+        EXPECT_EQ(mp.state().radio.searchRetryTimer.enabled, c.repeats) << c.portsToScan;
+        EXPECT_EQ(mp.state().radio.searchPanelVisible, c.repeats) << c.portsToScan;
         EXPECT_EQ(static_cast<size_t>(ser.log.filter(QRegularExpression("^open")).size()), c.tried)
             << c.portsToScan;
         if (c.repeats) {
             // The operator stops the background search.
             mp.ImgChercheCom_Click();
-            EXPECT_FALSE(mp.form().timerCOMValide.enabled);
-            EXPECT_FALSE(mp.form().frmPortChercheVisible);
-            EXPECT_TRUE(mp.form().frmPortComVisible);
+            EXPECT_FALSE(mp.state().radio.searchRetryTimer.enabled);
+            EXPECT_FALSE(mp.state().radio.searchPanelVisible);
+            EXPECT_TRUE(mp.state().radio.portPanelVisible);
         }
     }
 }
@@ -213,16 +213,16 @@ TEST_F(RadioLinkTest, KeyingModeOptions) {
     p.IMGActualiser_Click(); // nothing found when none present
     serial.present = {};
     p.IMGActualiser_Click();
-    ASSERT_TRUE(f.timerCOMValide.enabled);
+    ASSERT_TRUE(f.radio.searchRetryTimer.enabled);
     p.OptVOX_Click();
-    EXPECT_TRUE(f.frmVoxVisible);
-    EXPECT_FALSE(f.frmPortComVisible || f.frmPortChercheVisible);
-    EXPECT_FALSE(f.timerCOMValide.enabled);
+    EXPECT_TRUE(f.radio.voxPanelVisible);
+    EXPECT_FALSE(f.radio.portPanelVisible || f.radio.searchPanelVisible);
+    EXPECT_FALSE(f.radio.searchRetryTimer.enabled);
     EXPECT_EQ(p.params().get(34), "VOX ON");
-    EXPECT_EQ(f.lblVox, "Activer le mode Vox sur\nvotre transmetteur.");
+    EXPECT_EQ(f.radio.voxLabel, "Activer le mode Vox sur\nvotre transmetteur.");
     p.OptPORTCOM_Click();
-    EXPECT_TRUE(f.frmPortComVisible);
-    EXPECT_FALSE(f.frmVoxVisible || f.frmPortChercheVisible);
+    EXPECT_TRUE(f.radio.portPanelVisible);
+    EXPECT_FALSE(f.radio.voxPanelVisible || f.radio.searchPanelVisible);
     EXPECT_EQ(p.params().get(34), "COM");
 
     // Switching to VOX while the lock holds the line keyed releases it.
@@ -232,18 +232,18 @@ TEST_F(RadioLinkTest, KeyingModeOptions) {
     ASSERT_TRUE(serial.rts);
     p.OptVOX_Click();
     EXPECT_FALSE(serial.rts || serial.dtr || serial.isOpen());
-    EXPECT_FALSE(f.pttLockFerme);
-    EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
+    EXPECT_FALSE(f.radio.pttLocked);
+    EXPECT_FALSE(f.radio.keyed);
 }
 
 TEST_F(RadioLinkTest, CarrierDetect) {
     choosePort("1");
-    EXPECT_FALSE(f.comboModeCOMCOR.enabled);
+    EXPECT_FALSE(f.radio.carrierLine.enabled);
     p.ChkCOR_Click(true);
     EXPECT_EQ(p.params().get(41), "COR ON");
-    EXPECT_TRUE(f.timerCOR.enabled);
-    EXPECT_EQ(f.timerCOR.interval, 250);
-    EXPECT_TRUE(f.comboModeCOMCOR.enabled);
+    EXPECT_TRUE(f.radio.carrierTimer.enabled);
+    EXPECT_EQ(f.radio.carrierTimer.interval, 250);
+    EXPECT_TRUE(f.radio.carrierLine.enabled);
 
     struct Case {
         int index;
@@ -253,18 +253,18 @@ TEST_F(RadioLinkTest, CarrierDetect) {
         {0, &FakeSerial::cts}, {1, &FakeSerial::dsr}, {2, &FakeSerial::dcd}, {3, &FakeSerial::ri}};
     for (const Case& c : cases) {
         p.ComboModeCOMCOR_Change(c.index);
-        EXPECT_EQ(p.params().get(40), f.comboModeCOMCOR.items[c.index]);
+        EXPECT_EQ(p.params().get(40), f.radio.carrierLine.items[c.index]);
         serial.*c.line = 1;
         p.TimerCOR_Timer();
-        EXPECT_EQ(f.shapeCORColour, kIndicatorOn) << c.index;
+        EXPECT_TRUE(f.radio.carrierPresent) << c.index;
         serial.*c.line = 0;
         p.TimerCOR_Timer();
-        EXPECT_EQ(f.shapeCORColour, kIndicatorOff) << c.index;
+        EXPECT_FALSE(f.radio.carrierPresent) << c.index;
     }
     // Recorder closed: only the indicator follows.
     EXPECT_TRUE(recorder.chkEnr.empty());
 
-    p.form().enregistreurOuvert = true;
+    p.state().options.recorderOpen = true;
     serial.ri = 1;
     p.TimerCOR_Timer();
     serial.ri = 0;
@@ -275,9 +275,9 @@ TEST_F(RadioLinkTest, CarrierDetect) {
     serial.ri = 1;
     p.TimerCOR_Timer();
     p.ChkCOR_Click(false);
-    EXPECT_EQ(f.shapeCORColour, kIndicatorOff);
-    EXPECT_FALSE(f.timerCOR.enabled);
-    EXPECT_FALSE(f.comboModeCOMCOR.enabled);
+    EXPECT_FALSE(f.radio.carrierPresent);
+    EXPECT_FALSE(f.radio.carrierTimer.enabled);
+    EXPECT_FALSE(f.radio.carrierLine.enabled);
     EXPECT_EQ(p.params().get(41), "COR OFF");
     EXPECT_EQ(recorder.chkEnr.back(), true);
 }
@@ -285,7 +285,7 @@ TEST_F(RadioLinkTest, CarrierDetect) {
 TEST_F(RadioLinkTest, CableUnpluggedAtTheEndOfASpeech) {
     choosePort("1");
     p.TabS12_Click();
-    p.form().txtSynthese = "Bonjour";
+    p.state().speech.text = "Bonjour";
     p.BTPlay_Click();
     ASSERT_TRUE(radio.keyForStart());
     ASSERT_TRUE(serial.rts);
@@ -298,10 +298,10 @@ TEST_F(RadioLinkTest, CableUnpluggedAtTheEndOfASpeech) {
                                         "Merci de vérifier la connection.");
     EXPECT_EQ(dialogs.messages[0].buttons, MsgButtons::Ok);
     EXPECT_TRUE(dialogs.messages[0].title.isEmpty());
-    EXPECT_TRUE(take().contains("open 32")); // the search ran
-    EXPECT_FALSE(f.timer2.enabled);          // the speech cycle is stopped
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
-    EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
+    EXPECT_TRUE(take().contains("open 32"));       // the search ran
+    EXPECT_FALSE(f.cycle.speechCountdown.enabled); // the speech cycle is stopped
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
+    EXPECT_FALSE(f.radio.keyed);
 }
 
 TEST_F(RadioLinkTest, PortHeldByAnotherProgramAtSpeechStart) {
@@ -328,21 +328,23 @@ TEST_F(RadioLinkTest, FileSendingsAreKeyedFromBeforeTheFirstSampleToTheEnd) {
     p.SliderLireTemps_Change(10);
     p.BTPlay_Click();
     EXPECT_TRUE(keyedAtPlay);
-    EXPECT_EQ(f.shapePTTColour, kIndicatorOn);
+    EXPECT_TRUE(f.radio.keyed);
     // The file's last sample heard: released.
     player.onFinished();
     EXPECT_FALSE(serial.rts || serial.dtr);
-    EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
+    EXPECT_FALSE(f.radio.keyed);
     // Next period: keyed again before playing.
     keyedAtPlay = false;
-    for (int i = 0; i < 11; ++i)
+    for (int i = 0; i < 11; ++i) {
+        clock.advanceMs(1000);
         p.Timer1_Timer();
+    }
     EXPECT_EQ(player.plays, 2);
     EXPECT_TRUE(keyedAtPlay);
     // Stopping mid-sending releases.
     p.BTPlay_Click();
     EXPECT_FALSE(serial.rts);
-    EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
+    EXPECT_FALSE(f.radio.keyed);
 
     // VOX keying: the serial port is never touched.
     p.OptVOX_Click();
@@ -360,14 +362,14 @@ TEST_F(RadioLinkTest, FileSendingKeyingFailures) {
     player.files.clear();
     p.BTPlay_Click();
     EXPECT_FALSE(serial.rts);
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
     dialogs.messages.clear();
 
     // No port to key: the file still goes out, unkeyed.
     chooseFile();
     choosePort("9");
     p.BTPlay_Click();
-    EXPECT_EQ(f.btPlay, PlayImage::Stop);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
     EXPECT_EQ(player.plays, 1);
     p.BTPlay_Click();
 
@@ -379,8 +381,8 @@ TEST_F(RadioLinkTest, FileSendingKeyingFailures) {
     serial.removed = true;
     player.onFinished();
     EXPECT_EQ(dialogs.messages.back().text, RadioLink::kMsgCableDebranche);
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
-    EXPECT_FALSE(f.timer1.enabled);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
+    EXPECT_FALSE(f.cycle.fileCountdown.enabled);
     EXPECT_FALSE(player.playing);
 
     // Pulled out before the start: the recovery runs and nothing starts.
@@ -395,5 +397,5 @@ TEST_F(RadioLinkTest, FileSendingKeyingFailures) {
     p.BTPlay_Click();
     EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(player.plays, plays);
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
 }

@@ -22,7 +22,7 @@ namespace {
 // Records each fixed wait with the loading caption and progress shown then.
 class PanelSleeper : public Sleeper {
 public:
-    const MainForm* form = nullptr;
+    const StationState* form = nullptr;
     struct Wait {
         QString caption;
         float progress;
@@ -31,7 +31,7 @@ public:
     };
     std::vector<Wait> waits;
     void sleepMs(int ms) override {
-        waits.push_back({form->lblChargeParam, form->progressBar2.value, ms});
+        waits.push_back({form->shell.loadingCaption, form->shell.loadingProgress.value, ms});
     }
 };
 
@@ -39,11 +39,11 @@ public:
 struct Program : FakeServices {
     PanelSleeper panel;
     MainPresenter p{services(&panel)};
-    const MainForm& f = p.form();
+    const StationState& f = p.state();
     QStringList reactions;
 
     explicit Program(const QString& dir) {
-        panel.form = &p.form();
+        panel.form = &p.state();
         player.files = {{"/audio/a.wav", 3.0}, {"/audio/b.wav", 8.0}};
         speaker.voices = {{"Anna", 1, 0x40C}, {"Paul", 2, 0x40C}};
         serial.present = {1, 2, 3};
@@ -94,24 +94,24 @@ protected:
 TEST_F(SettingsTest, NoFileStartsOnDefaultsAndTheFirstSaveWritesEveryKeyInOrder) {
     Program r(dir.path());
     r.p.start();
-    EXPECT_EQ(r.f.comboPrioriteIndex, 2);
-    EXPECT_EQ(MainForm::kPriorites.value(r.f.comboPrioriteIndex), "Priorité Normale");
+    EXPECT_EQ(r.f.options.priorityIndex, 2);
+    EXPECT_EQ(OptionsState::kPriorities.value(r.f.options.priorityIndex), "Priorité Normale");
     EXPECT_EQ(r.p.params().get(42), "32");
-    EXPECT_EQ(r.f.comboModeCOMPTT.index, 0);
-    EXPECT_EQ(r.f.comboModeCOMCOR.index, 0);
-    EXPECT_FALSE(r.f.comboModeCOMCOR.enabled);
-    EXPECT_EQ(r.f.tabS11Colour, kTabSelected);
-    EXPECT_TRUE(r.f.optPortCom);
+    EXPECT_EQ(r.f.radio.pttLine.index, 0);
+    EXPECT_EQ(r.f.radio.carrierLine.index, 0);
+    EXPECT_FALSE(r.f.radio.carrierLine.enabled);
+    EXPECT_EQ(r.f.cycle.mode, MessageMode::File);
+    EXPECT_TRUE(r.f.radio.serialKeying);
     EXPECT_EQ(r.reactions.join(",").toStdString(), "");
-    EXPECT_EQ(r.f.txtTpsMax, "1800");
-    EXPECT_EQ(r.f.txtInterval, "1000");
-    EXPECT_EQ(r.f.timer1.interval, 1000);
-    EXPECT_EQ(r.f.timer2.interval, 1000);
+    EXPECT_EQ(r.f.cycle.longestPeriodText, "1800");
+    EXPECT_EQ(r.f.cycle.tickIntervalText, "1000");
+    EXPECT_EQ(r.f.cycle.fileCountdown.interval, 1000);
+    EXPECT_EQ(r.f.cycle.speechCountdown.interval, 1000);
     EXPECT_TRUE(r.serial.log.isEmpty()) << "no keying mode saved: no port opened nor searched";
     EXPECT_TRUE(r.priority.set_.empty());
     EXPECT_TRUE(r.dialogs.messages.empty());
-    EXPECT_FALSE(r.f.frmChargementVisible);
-    EXPECT_EQ(r.f.lblHorloge, "14:05:00") << "the clock shows before its first tick";
+    EXPECT_FALSE(r.f.shell.loadingVisible);
+    EXPECT_EQ(r.f.windows.clockLabel, "14:05:00") << "the clock shows before its first tick";
     EXPECT_FALSE(QFile::exists(path())) << "reading never creates the file";
 
     r.p.Form_Unload();
@@ -144,8 +144,8 @@ TEST_F(SettingsTest, EverySettingSurvivesSaveAndRestart) {
         r.p.TxtTpsMax_Change("900");
         r.p.TxtInterval_Change("500");
         r.p.ChkInstance_Click(true);
-        r.p.form().pictureCouleurAttente = 0x123456;
-        r.p.form().pictureCouleurLecture = 0x654321;
+        r.p.state().cycle.waitingColour = 0x123456;
+        r.p.state().cycle.playingColour = 0x654321;
         r.p.ChkDecl_Click(1, true);
         const QStringList times{"08", "15", "30", "09", "45", "00"};
         for (int i = 0; i < 6; ++i)
@@ -163,39 +163,39 @@ TEST_F(SettingsTest, EverySettingSurvivesSaveAndRestart) {
     }
     Program r(dir.path());
     r.p.start();
-    const MainForm& f = r.f;
-    EXPECT_EQ(f.comboFichierRecent.items.size(), 8);
-    EXPECT_EQ(f.comboFichierRecent.items.first(), "/audio/f8.wav");
-    EXPECT_EQ(f.comboFichierRecent.items.last(), "/audio/f1.wav");
-    EXPECT_EQ(f.comboFichierRecent.text, "/audio/f8.wav");
-    EXPECT_EQ(f.sliderVolWMP.value, -1200);
-    EXPECT_TRUE(f.chkMute);
-    EXPECT_EQ(f.comboModeCOMPTT.text, "DTR");
-    EXPECT_TRUE(f.chkCOR);
-    EXPECT_EQ(f.comboModeCOMCOR.text, "DCD");
-    EXPECT_TRUE(f.comboModeCOMCOR.enabled);
-    EXPECT_EQ(f.txtTpsMax, "900");
-    EXPECT_EQ(f.sliderLireTemps.max, 900);
-    EXPECT_EQ(f.txtInterval, "500");
-    EXPECT_EQ(f.timer1.interval, 500);
-    EXPECT_EQ(f.timer2.interval, 500);
-    EXPECT_TRUE(f.chkInstance);
-    EXPECT_EQ(f.shapeTotal.backColour, 0x123456u);
-    EXPECT_EQ(f.shapeWAV.backColour, 0x654321u);
-    EXPECT_EQ(f.chkDecl, (std::array<bool, 3>{false, true, false}));
-    EXPECT_EQ(f.timeFields[6], "08");
-    EXPECT_EQ(f.timeFields[10], "45");
-    EXPECT_EQ(f.tabS12Colour, kTabSelected);
-    EXPECT_TRUE(f.frmSyntheseVisible);
-    EXPECT_EQ(f.txtSynthese, "Ici [Indicatif OM/YL], il est [Heure:Minute]");
-    EXPECT_EQ(f.sliderLireTemps.value, 120);
-    EXPECT_EQ(f.sliderVoixSpeed.value, 180);
-    EXPECT_EQ(f.comboPrioriteIndex, 3);
+    const StationState& f = r.f;
+    EXPECT_EQ(f.file.recentFiles.items.size(), 8);
+    EXPECT_EQ(f.file.recentFiles.items.first(), "/audio/f8.wav");
+    EXPECT_EQ(f.file.recentFiles.items.last(), "/audio/f1.wav");
+    EXPECT_EQ(f.file.recentFiles.text, "/audio/f8.wav");
+    EXPECT_EQ(f.file.volumeSlider.value, -1200);
+    EXPECT_TRUE(f.file.mute);
+    EXPECT_EQ(f.radio.pttLine.text, "DTR");
+    EXPECT_TRUE(f.radio.carrierDetectOn);
+    EXPECT_EQ(f.radio.carrierLine.text, "DCD");
+    EXPECT_TRUE(f.radio.carrierLine.enabled);
+    EXPECT_EQ(f.cycle.longestPeriodText, "900");
+    EXPECT_EQ(f.cycle.periodSlider.max, 900);
+    EXPECT_EQ(f.cycle.tickIntervalText, "500");
+    EXPECT_EQ(f.cycle.fileCountdown.interval, 500);
+    EXPECT_EQ(f.cycle.speechCountdown.interval, 500);
+    EXPECT_TRUE(f.options.allowSeveralCopies);
+    EXPECT_EQ(f.cycle.barTotal.backColour, 0x123456u);
+    EXPECT_EQ(f.cycle.barMessage.backColour, 0x654321u);
+    EXPECT_EQ(f.windows.enabled, (std::array<bool, 3>{false, true, false}));
+    EXPECT_EQ(f.windows.fields[6], "08");
+    EXPECT_EQ(f.windows.fields[10], "45");
+    EXPECT_EQ(f.cycle.mode, MessageMode::Speech);
+    EXPECT_TRUE(f.cycle.speechFrameVisible);
+    EXPECT_EQ(f.speech.text, "Ici [Indicatif OM/YL], il est [Heure:Minute]");
+    EXPECT_EQ(f.cycle.periodSlider.value, 120);
+    EXPECT_EQ(f.speech.speedSlider.value, 180);
+    EXPECT_EQ(f.options.priorityIndex, 3);
     EXPECT_EQ(r.priority.set_, std::vector<int>{3});
-    EXPECT_EQ(f.listVoix.index, 1);
+    EXPECT_EQ(f.speech.voiceList.index, 1);
     EXPECT_EQ(r.p.params().getOM(0), "Jean");
     EXPECT_EQ(r.p.params().getOM(1), "F4ABC");
-    EXPECT_TRUE(f.optVox);
+    EXPECT_TRUE(f.radio.voxKeying());
     EXPECT_EQ(r.p.params().get(44), "3");
     EXPECT_TRUE(r.serial.log.isEmpty()) << "VOX: the port stays closed";
 }
@@ -236,8 +236,8 @@ TEST_F(SettingsTest, SettingsApplyInTheirFixedOrderWithCaptionsProgressAndPauses
                                              {"Recherche des cartes son...", 82, 150},
                                              {"Recherche des cartes son...", 82, 150},
                                              {"Sélection des cartes son...\nEntrée", 100, 100}}));
-    EXPECT_EQ(r.f.lblChargeParam, "Lancement...");
-    EXPECT_FALSE(r.f.frmChargementVisible);
+    EXPECT_EQ(r.f.shell.loadingCaption, "Lancement...");
+    EXPECT_FALSE(r.f.shell.loadingVisible);
 }
 
 TEST_F(SettingsTest, OddValuesFallBackSafely) {
@@ -250,45 +250,45 @@ TEST_F(SettingsTest, OddValuesFallBackSafely) {
         {"priority out of range: nothing selected, nothing set, value kept",
          {{33, "7"}},
          [](const Program& r) {
-             EXPECT_EQ(r.f.comboPrioriteIndex, 2);
+             EXPECT_EQ(r.f.options.priorityIndex, 2);
              EXPECT_TRUE(r.priority.set_.empty());
              EXPECT_EQ(r.p.params().get(33), "7");
          }},
         {"mode not a number keeps the file tab",
          {{25, "abc"}},
-         [](const Program& r) { EXPECT_EQ(r.f.tabS11Colour, kTabSelected); }},
+         [](const Program& r) { EXPECT_EQ(r.f.cycle.mode, MessageMode::File); }},
         {"mode other than 1 selects speech",
          {{25, "3"}},
-         [](const Program& r) { EXPECT_EQ(r.f.tabS12Colour, kTabSelected); }},
+         [](const Program& r) { EXPECT_EQ(r.f.cycle.mode, MessageMode::Speech); }},
         {"volume outside the slider is skipped",
          {{9, "80"}},
-         [](const Program& r) { EXPECT_EQ(r.f.sliderVolWMP.value, 0); }},
+         [](const Program& r) { EXPECT_EQ(r.f.file.volumeSlider.value, 0); }},
         {"tick not a number: the field's own rule, and the timers follow it",
          {{15, "vite"}},
          [](const Program& r) {
-             EXPECT_EQ(r.f.txtInterval, "250");
-             EXPECT_EQ(r.f.timer1.interval, 250);
-             EXPECT_EQ(r.f.timer2.interval, 250);
+             EXPECT_EQ(r.f.cycle.tickIntervalText, "250");
+             EXPECT_EQ(r.f.cycle.fileCountdown.interval, 250);
+             EXPECT_EQ(r.f.cycle.speechCountdown.interval, 250);
          }},
         {"empty longest period: field by its own rule",
          {{11, ""}},
-         [](const Program& r) { EXPECT_EQ(r.f.txtTpsMax, "1800"); }},
+         [](const Program& r) { EXPECT_EQ(r.f.cycle.longestPeriodText, "1800"); }},
         {"tick of zero does not spin",
          {{15, "0"}},
-         [](const Program& r) { EXPECT_EQ(r.f.timer1.interval, 10); }},
+         [](const Program& r) { EXPECT_EQ(r.f.cycle.fileCountdown.interval, 10); }},
         {"unknown PTT line: first entry",
          {{8, "XYZ"}},
-         [](const Program& r) { EXPECT_EQ(r.f.comboModeCOMPTT.text, "RTS"); }},
+         [](const Program& r) { EXPECT_EQ(r.f.radio.pttLine.text, "RTS"); }},
         {"colour not a number keeps the form's",
          {{12, "vert"}},
-         [](const Program& r) { EXPECT_EQ(r.f.shapeTotal.backColour, 0x00C400u); }},
+         [](const Program& r) { EXPECT_EQ(r.f.cycle.barTotal.backColour, 0x00C400u); }},
         {"voice beyond the installed ones selects none",
          {{26, "9"}, {25, "2"}},
-         [](const Program& r) { EXPECT_EQ(r.f.listVoix.index, -1); }},
+         [](const Program& r) { EXPECT_EQ(r.f.speech.voiceList.index, -1); }},
         {"older files' serial keying opens the saved port",
          {{34, "VOX OFF"}, {44, "2"}},
          [](const Program& r) {
-             EXPECT_TRUE(r.f.optPortCom);
+             EXPECT_TRUE(r.f.radio.serialKeying);
              EXPECT_EQ(r.serial.number, 2);
          }},
     };
@@ -323,7 +323,7 @@ TEST_F(SettingsTest, SerialPortAtStartUpFollowsTheKeyingMode) {
         r.p.start();
         EXPECT_EQ(r.serial.log.contains("open 1"), c.searched);
         if (c.searched) {
-            EXPECT_EQ(r.f.portComList.items, QStringList({"1", "2", "3"}));
+            EXPECT_EQ(r.f.radio.portList.items, QStringList({"1", "2", "3"}));
         } else {
             EXPECT_FALSE(r.serial.opened);
         }
@@ -336,7 +336,7 @@ TEST_F(SettingsTest, AccentsOfAWindowsFileAreRead) {
                       "[Informations OM]\r\nParamOM0=J\xe9r\xf4me\r\nParamOM2=Rom\xe9o\r\n");
     Program r(dir.path());
     r.p.start();
-    EXPECT_EQ(r.f.txtSynthese, "Priorité à la balise");
+    EXPECT_EQ(r.f.speech.text, "Priorité à la balise");
     EXPECT_EQ(r.p.params().getOM(0), "Jérôme");
     EXPECT_EQ(r.p.params().getOM(2), "Roméo");
     r.p.Form_Unload();
@@ -356,7 +356,7 @@ TEST_F(SettingsTest, ACorruptFileIsKeptAsideAndTheProgramStartsOnDefaults) {
     EXPECT_TRUE(r.dialogs.messages[0].text.contains("illisible"));
     EXPECT_TRUE(r.dialogs.messages[0].text.contains("parametres.ini.bad"));
     EXPECT_EQ(readAll(path() + ".bad"), junk);
-    EXPECT_EQ(r.f.comboPrioriteIndex, 2);
+    EXPECT_EQ(r.f.options.priorityIndex, 2);
     r.p.Form_Unload();
     EXPECT_EQ(keysInOrder(readAll(path())).size(), 2 + 66 + 5);
     EXPECT_EQ(readAll(path() + ".bad"), junk) << "the kept file is never overwritten";
@@ -395,11 +395,11 @@ TEST_F(SettingsTest, ShutDownReleasesTheTransmitterWritesAndClosesOnce) {
     EXPECT_FALSE(r.serial.rts || r.serial.dtr || r.serial.opened);
     EXPECT_EQ(r.serial.log.last(), "close");
     EXPECT_EQ(order, std::vector<QString>{"asked"});
-    EXPECT_EQ(r.f.lblChargeParam, "Fermeture...");
-    EXPECT_EQ(r.f.progressBar2.value, 100.0f);
-    EXPECT_TRUE(r.f.frmChargementVisible);
-    EXPECT_FALSE(r.f.timerTime.enabled || r.f.timerParam.enabled);
-    EXPECT_FALSE(r.f.pttLockFerme);
+    EXPECT_EQ(r.f.shell.loadingCaption, "Fermeture...");
+    EXPECT_EQ(r.f.shell.loadingProgress.value, 100.0f);
+    EXPECT_TRUE(r.f.shell.loadingVisible);
+    EXPECT_FALSE(r.f.windows.clockTimer.enabled || r.f.options.autosaveTimer.enabled);
+    EXPECT_FALSE(r.f.radio.pttLocked);
     const QByteArray written = readAll(path());
     EXPECT_TRUE(written.contains("Param44=1"));
     const int logSize = static_cast<int>(r.serial.log.size());

@@ -15,7 +15,7 @@ class SpeechTest : public ::testing::Test, protected FakeServices {
 protected:
     FakeSpeaker& engine = speaker;
     MainPresenter p{services()};
-    const MainForm& f = p.form();
+    const StationState& f = p.state();
 
     QTemporaryDir dir;
 
@@ -51,41 +51,42 @@ TEST_F(SpeechTest, EachSendingSpeaksFreshTagValuesKeyedAroundTheAudio) {
     p.SliderLireTemps_Change(30);
     p.BTPlay_Click();
     EXPECT_EQ(engine.spoken, QStringList({"Il est 14H5"}));
-    EXPECT_EQ(f.txtSynthese2, "Il est 14H5");
-    EXPECT_EQ(f.txtSynthese, "Il est [Heure:Minute]"); // the box keeps its tags
+    EXPECT_EQ(f.speech.spokenText, "Il est 14H5");
+    EXPECT_EQ(f.speech.text, "Il est [Heure:Minute]"); // the box keeps its tags
     EXPECT_FALSE(serial.rts);                          // not before the audio
     engine.started();
     EXPECT_TRUE(serial.rts);
-    EXPECT_EQ(f.shapePTTColour, kIndicatorOn);
-    EXPECT_FALSE(f.txtSyntheseEnabled || f.listVoix.enabled || f.sliderVoixSpeed.enabled ||
-                 f.sliderVolVoix.enabled);
-    EXPECT_TRUE(f.timerTempsVoix.enabled); // first speaking: measured
+    EXPECT_TRUE(f.radio.keyed);
+    EXPECT_FALSE(f.speech.textEnabled || f.speech.voiceList.enabled ||
+                 f.speech.speedSlider.enabled || f.speech.volumeSlider.enabled);
+    EXPECT_TRUE(f.speech.durationTimer.enabled); // first speaking: measured
     p.TimerTempsVoix_Timer();
     p.TimerTempsVoix_Timer();
     engine.finished();
     EXPECT_FALSE(serial.rts || serial.dtr);
-    EXPECT_EQ(f.dureeVoix, 2);
-    EXPECT_EQ(f.btPlay, PlayImage::Stop); // in a cycle it stays on stop
-    EXPECT_TRUE(f.txtSyntheseEnabled && f.sliderVoixSpeed.enabled && f.sliderVolVoix.enabled);
+    EXPECT_EQ(f.speech.durationSeconds, 2);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop); // in a cycle it stays on stop
+    EXPECT_TRUE(f.speech.textEnabled && f.speech.speedSlider.enabled &&
+                f.speech.volumeSlider.enabled);
     for (int i = 0; i < 31; ++i)
         tick();
     EXPECT_EQ(engine.spoken.last(), "Il est 14H6");
     // The measured length is the speech's share of the period bar, and it is
     // not measured again while the text is unchanged.
-    EXPECT_EQ(f.shapeWAV.width, (9375 / 30) * 2);
+    EXPECT_EQ(f.cycle.barMessage.width, (9375 / 30) * 2);
     engine.started();
-    EXPECT_FALSE(f.timerTempsVoix.enabled);
+    EXPECT_FALSE(f.speech.durationTimer.enabled);
     engine.finished();
 }
 
 TEST_F(SpeechTest, SingleReadingReturnsToPlayAndLockIsRespected) {
     speechMode("Bonjour");
     p.beacon().CMDPLAYSynth(); // a single reading, as a shortcut does
-    p.form().timer2.enabled = false;
+    p.state().cycle.speechCountdown.enabled = false;
     engine.started();
     p.PTTLock_Click(); // closed while speaking
     engine.finished();
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
     EXPECT_TRUE(serial.rts); // held by the lock
     p.PTTLock_Click();
     EXPECT_FALSE(serial.rts);
@@ -105,9 +106,9 @@ TEST_F(SpeechTest, VoxModeSaysVoxAndNeverTouchesThePort) {
 TEST_F(SpeechTest, WeatherTextJoinedWithNothingBetween) {
     speechMode("Météo");
     p.ChkLireMeteo_Click(true);
-    p.form().lblInfosMeteo = "12 degrés";
+    p.state().speech.weatherText = "12 degrés";
     p.beacon().CMDPLAYSynth();
-    p.form().lblInfosMeteo = "Erreur";
+    p.state().speech.weatherText = "Erreur";
     p.beacon().CMDPLAYSynth();
     EXPECT_EQ(engine.spoken, QStringList({"Météo12 degrés", "Météo"}));
 }
@@ -119,25 +120,25 @@ TEST_F(SpeechTest, CableUnpluggedAtTheEndStopsTheCycle) {
     serial.removed = true;
     engine.finished();
     EXPECT_EQ(dialogs.messages.back().text, RadioLink::kMsgCableDebranche);
-    EXPECT_FALSE(f.timer2.enabled);
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
-    EXPECT_EQ(f.shapePTTColour, kIndicatorOff);
+    EXPECT_FALSE(f.cycle.speechCountdown.enabled);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
+    EXPECT_FALSE(f.radio.keyed);
 }
 
 TEST_F(SpeechTest, SpeedAndVolumeSliders) {
     p.SliderVoixSpeed_Change(120);
-    EXPECT_EQ(f.lblWpM, "120 mot(s)/min.");
+    EXPECT_EQ(f.speech.speedLabel, "120 mot(s)/min.");
     EXPECT_EQ(p.params().get(30), "120");
     EXPECT_EQ(engine.speed, 120);
     // Refused by the engine: stored and shown all the same, the engine keeps 120.
     engine.minSpeed = 100;
     p.SliderVoixSpeed_Change(20);
-    EXPECT_EQ(f.lblWpM, "20 mot(s)/min.");
+    EXPECT_EQ(f.speech.speedLabel, "20 mot(s)/min.");
     EXPECT_EQ(p.params().get(30), "20");
     EXPECT_EQ(engine.speed, 120);
 
     p.SliderVolVoix_Change(50);
-    EXPECT_EQ(f.lblVol, "Volume : 50%");
+    EXPECT_EQ(f.file.volumeLabel, "Volume : 50%");
     EXPECT_EQ(p.params().get(9), "50");
     EXPECT_EQ(engine.volume, 50);
 }
@@ -147,26 +148,26 @@ TEST_F(SpeechTest, MessageBoxEditing) {
     EXPECT_EQ(p.params().get(27), "Il est ");
     p.ComboOndrixTexte_Change(0);
     p.CmdAjoutOndrix_Click(7, 0);
-    EXPECT_EQ(f.txtSynthese, "Il est [Heure:Minute]");
+    EXPECT_EQ(f.speech.text, "Il est [Heure:Minute]");
     EXPECT_EQ(p.params().get(27), "Il est [Heure:Minute]");
     // Enter gives ". " at the caret, replacing the selection.
     p.TxtSynthese_Enter(21, 0);
-    EXPECT_EQ(f.txtSynthese, "Il est [Heure:Minute]. ");
-    EXPECT_EQ(f.txtSyntheseSelStart, 23);
+    EXPECT_EQ(f.speech.text, "Il est [Heure:Minute]. ");
+    EXPECT_EQ(f.speech.selectionStart, 23);
     // A click inside a tag selects it whole.
-    const int seq = f.txtSyntheseSelectionSeq;
+    const int seq = f.speech.selectionSeq;
     p.TxtSynthese_Click(10);
-    EXPECT_EQ(f.txtSyntheseSelectionSeq, seq + 1);
-    EXPECT_EQ(f.txtSyntheseSelStart, 7);
-    EXPECT_EQ(f.txtSyntheseSelLength, 14);
-    EXPECT_FALSE(f.listVoixVisible);
-    EXPECT_TRUE(f.comboOndrixTexteVisible);
+    EXPECT_EQ(f.speech.selectionSeq, seq + 1);
+    EXPECT_EQ(f.speech.selectionStart, 7);
+    EXPECT_EQ(f.speech.selectionLength, 14);
+    EXPECT_FALSE(f.speech.voiceListVisible);
+    EXPECT_TRUE(f.speech.tagListVisible);
     p.TxtSynthese_SelectAll();
-    EXPECT_EQ(f.txtSyntheseSelLength, f.txtSynthese.size());
+    EXPECT_EQ(f.speech.selectionLength, f.speech.text.size());
     p.TxtSynthese_GotFocus();
-    EXPECT_FALSE(f.raccourcisActifs);
+    EXPECT_FALSE(f.shell.shortcutsActive);
     p.TxtSynthese_LostFocus();
-    EXPECT_TRUE(f.raccourcisActifs);
+    EXPECT_TRUE(f.shell.shortcutsActive);
     // A 2000-character message goes to the engine whole.
     p.TxtSynthese_Change(QString(2000, 'a'));
     p.beacon().CMDPLAYSynth();
@@ -176,16 +177,16 @@ TEST_F(SpeechTest, MessageBoxEditing) {
 TEST_F(SpeechTest, VoiceCatalogue) {
     saved("Param26=1\n");
     p.start();
-    EXPECT_EQ(f.listVoix.items,
+    EXPECT_EQ(f.speech.voiceList.items,
               QStringList({"French\t\tHomme\tFrançais", "French (f2)\tFemme\tFrançais"}));
-    EXPECT_EQ(f.listIDVoix, QStringList({"1036", "1036"}));
+    EXPECT_EQ(f.speech.voiceIds, QStringList({"1036", "1036"}));
     EXPECT_EQ(engine.selected, 1);
-    EXPECT_EQ(f.lblNomVoix, ""); // longer than the label's ten characters
-    EXPECT_EQ(f.lblChargeParam, "Lancement...");
-    EXPECT_EQ(f.comboOndrixTexte.items.size(), 6);
-    EXPECT_EQ(f.comboOndrixTexte.items[0], "[Heure:Minute]");
+    EXPECT_EQ(f.speech.voiceNameLabel, ""); // longer than the label's ten characters
+    EXPECT_EQ(f.shell.loadingCaption, "Lancement...");
+    EXPECT_EQ(f.speech.tagList.items.size(), 6);
+    EXPECT_EQ(f.speech.tagList.items[0], "[Heure:Minute]");
     p.ListVoix_Click(0);
-    EXPECT_EQ(f.lblNomVoix, "French");
+    EXPECT_EQ(f.speech.voiceNameLabel, "French");
     EXPECT_EQ(p.params().get(26), "0");
     p.ListVoix_DblClick();
     EXPECT_EQ(engine.spoken.last(), "Bonjour");
@@ -193,29 +194,29 @@ TEST_F(SpeechTest, VoiceCatalogue) {
     // An unusable voice disables starting, unless a cycle runs.
     engine.voices[1].usable = false;
     p.ListVoix_Click(1);
-    EXPECT_EQ(f.btPlay, PlayImage::PlayDis);
-    EXPECT_EQ(f.lblNomVoix, "Erreur !");
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::PlayDisabled);
+    EXPECT_EQ(f.speech.voiceNameLabel, "Erreur !");
     p.ListVoix_Click(0);
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
     p.TabS12_Click();
     p.TxtSynthese_Change("Bonjour");
     p.BTPlay_Click();
     p.ListVoix_Click(1);
-    EXPECT_EQ(f.btPlay, PlayImage::Stop);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
 
     // The name label toggles the voice list and the tag list.
-    const bool before = f.listVoixVisible;
+    const bool before = f.speech.voiceListVisible;
     p.LblNomVoix_Click();
-    EXPECT_EQ(f.listVoixVisible, !before);
-    EXPECT_EQ(f.comboOndrixTexteVisible, before);
+    EXPECT_EQ(f.speech.voiceListVisible, !before);
+    EXPECT_EQ(f.speech.tagListVisible, before);
 }
 
 TEST_F(SpeechTest, SavedVoiceBeyondTheListSelectsNothing) {
     saved("Param26=7\n");
     p.start();
     EXPECT_EQ(engine.selected, -1);
-    EXPECT_EQ(f.listVoix.index, -1);
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
+    EXPECT_EQ(f.speech.voiceList.index, -1);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
 }
 
 TEST_F(SpeechTest, NoVoiceRunsInFileMode) {
@@ -224,10 +225,10 @@ TEST_F(SpeechTest, NoVoiceRunsInFileMode) {
     p.start();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Aucune voix de synthèse installée");
-    EXPECT_FALSE(f.tabS12Enabled);
-    EXPECT_TRUE(f.frmFichierVisible);
-    EXPECT_FALSE(f.frmSyntheseVisible);
-    EXPECT_EQ(f.tabS11Colour, kTabSelected);
+    EXPECT_FALSE(f.speech.tabEnabled);
+    EXPECT_TRUE(f.cycle.fileFrameVisible);
+    EXPECT_FALSE(f.cycle.speechFrameVisible);
+    EXPECT_EQ(f.cycle.mode, MessageMode::File);
 }
 
 TEST_F(SpeechTest, MissingEngineReportedOnceThenTheRepairPath) {
@@ -236,12 +237,12 @@ TEST_F(SpeechTest, MissingEngineReportedOnceThenTheRepairPath) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text,
               "Erreur de chargement, la synthèse vocale ne sera pas active.");
-    EXPECT_TRUE(f.erreurSynthese);
+    EXPECT_TRUE(f.speech.engineFailed);
     EXPECT_EQ(p.params().get(47), "Erreur");
-    EXPECT_FALSE(f.sliderVoixSpeed.enabled);
+    EXPECT_FALSE(f.speech.speedSlider.enabled);
     p.TabS12_Click();
-    EXPECT_TRUE(f.frmSynthese2Visible);
-    EXPECT_FALSE(f.frmSyntheseVisible);
+    EXPECT_TRUE(f.cycle.speechProblemFrameVisible);
+    EXPECT_FALSE(f.cycle.speechFrameVisible);
 
     p.Command1_Click(); // not reported again
     EXPECT_EQ(dialogs.messages.size(), 1u);
@@ -266,7 +267,7 @@ TEST_F(SpeechTest, HeldPortAtSpeechStartSkipsTheRestOnce) {
     p.BTPlay_Click();
     engine.started();
     EXPECT_EQ(serial.log.filter("open 1").size(), 2); // keyed, then one more open
-    EXPECT_TRUE(f.txtSyntheseEnabled);                // the remaining steps skipped
+    EXPECT_TRUE(f.speech.textEnabled);                // the remaining steps skipped
     EXPECT_EQ(dialogs.messages.size(), 1u);
     engine.finished();
     EXPECT_FALSE(serial.rts);

@@ -21,7 +21,7 @@ protected:
     }
 
     MainPresenter p{services()};
-    const MainForm& f = p.form();
+    const StationState& f = p.state();
 
     // Window w (0..2) from "hh:mm:ss" to "hh:mm:ss", enabled.
     void window(int w, const QString& start, const QString& end) {
@@ -33,7 +33,8 @@ protected:
         p.ChkDecl_Click(w, true);
     }
     QString& field(int w, bool end, int part) {
-        return p.form().timeFields[static_cast<size_t>(TriggerWindows::fieldIndex(w, end, part))];
+        return p.state()
+            .windows.fields[static_cast<size_t>(TriggerWindows::fieldIndex(w, end, part))];
     }
     // One clock tick at this time of day.
     void tickAt(int h, int m, int s, int daysLater = 0) {
@@ -42,9 +43,9 @@ protected:
     }
     void speechMode(const QString& message) {
         p.TabS12_Click();
-        p.form().txtSynthese = message;
+        p.state().speech.text = message;
     }
-    bool running() const { return f.btPlay == PlayImage::Stop; }
+    bool running() const { return f.cycle.running; }
 };
 
 } // namespace
@@ -52,7 +53,7 @@ protected:
 TEST_F(TriggerWindowsTest, WindowOpensAfterItsStartAndClosesAtItsEndToTheSecond) {
     window(0, "08:00:00", "09:00:00");
     tickAt(8, 0, 0);
-    EXPECT_EQ(f.lblHorloge, "08:00:00");
+    EXPECT_EQ(f.windows.clockLabel, "08:00:00");
     EXPECT_EQ(player.plays, 0);
     EXPECT_FALSE(running());
 
@@ -60,18 +61,18 @@ TEST_F(TriggerWindowsTest, WindowOpensAfterItsStartAndClosesAtItsEndToTheSecond)
     EXPECT_EQ(player.openName, "/balise.wav");
     EXPECT_EQ(player.plays, 1);
     EXPECT_TRUE(running());
-    EXPECT_TRUE(f.timer1.enabled);
-    EXPECT_TRUE(f.fichierEnCours);
+    EXPECT_TRUE(f.cycle.fileCountdown.enabled);
+    EXPECT_TRUE(f.cycle.fileCycleOn);
 
     tickAt(8, 59, 59);
     EXPECT_EQ(player.plays, 1); // started once, the countdown repeats it
     EXPECT_TRUE(running());
 
     tickAt(9, 0, 0);
-    EXPECT_EQ(f.lblHorloge, "09:00:00");
+    EXPECT_EQ(f.windows.clockLabel, "09:00:00");
     EXPECT_FALSE(running());
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
-    EXPECT_FALSE(f.timer1.enabled);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
+    EXPECT_FALSE(f.cycle.fileCountdown.enabled);
     EXPECT_FALSE(player.playing);
 }
 
@@ -84,18 +85,18 @@ TEST_F(TriggerWindowsTest, SpeechModeSaysVoxFirstWhenTheRadioKeysOnVoice) {
         MainPresenter mp{
             MainPresenter::Services{pl, dialogs, sp, recorder, priority, nullptr, nullptr, &clk}};
         mp.TabS12_Click();
-        mp.form().txtSynthese = "Ici la balise";
+        mp.state().speech.text = "Ici la balise";
         if (vox)
             mp.OptVOX_Click();
-        mp.form().timeFields = {"08", "00", "00", "09", "00", "00"};
+        mp.state().windows.fields = {"08", "00", "00", "09", "00", "00"};
         mp.ChkDecl_Click(0, true);
         clk.t = QDateTime(QDate(2026, 12, 4), QTime(8, 0, 1));
         mp.TimerTime_Timer();
         EXPECT_EQ(sp.spoken,
                   vox ? QStringList({"Vox", "Ici la balise"}) : QStringList({"Ici la balise"}));
-        EXPECT_EQ(mp.form().btPlay, PlayImage::Stop);
-        EXPECT_TRUE(mp.form().timer2.enabled);
-        EXPECT_TRUE(mp.form().fichierEnCours);
+        EXPECT_EQ(startButtonPicture(mp.state().cycle), StartButtonPicture::Stop);
+        EXPECT_TRUE(mp.state().cycle.speechCountdown.enabled);
+        EXPECT_TRUE(mp.state().cycle.fileCycleOn);
         EXPECT_EQ(pl.plays, 0);
     }
 }
@@ -150,13 +151,13 @@ TEST_F(TriggerWindowsTest, EveryWindowStartsAndStopsTheCycle) {
         dl.openResults << "/a.wav";
         mp.CMDOuvrir_Click();
         for (int i = 0; i < 6; ++i)
-            mp.form().timeFields[static_cast<size_t>(w * 6 + i)] =
+            mp.state().windows.fields[static_cast<size_t>(w * 6 + i)] =
                 QStringList({"22", "00", "00", "06", "00", "00"})[i];
         mp.ChkDecl_Click(w, true);
         const auto at = [&](int h) {
             clk.t = QDateTime(QDate(2026, 12, 4), QTime(h, 0, 0));
             mp.TimerTime_Timer();
-            return mp.form().btPlay == PlayImage::Stop;
+            return startButtonPicture(mp.state().cycle) == StartButtonPicture::Stop;
         };
         EXPECT_FALSE(at(21));
         EXPECT_TRUE(at(23));
@@ -200,7 +201,7 @@ TEST_F(TriggerWindowsTest, ACycleEndedOtherwiseIsNotStartedAgainInTheSameWindow)
     tickAt(8, 0, 1);
     ASSERT_TRUE(running());
     p.beacon().CMDSTOP();
-    ASSERT_TRUE(f.fichierEnCours);
+    ASSERT_TRUE(f.cycle.fileCycleOn);
     tickAt(8, 0, 2);
     tickAt(8, 30, 0);
     EXPECT_FALSE(running());
@@ -208,7 +209,7 @@ TEST_F(TriggerWindowsTest, ACycleEndedOtherwiseIsNotStartedAgainInTheSameWindow)
 
     // A refused start is said once, not at every tick.
     tickAt(9, 0, 0);
-    p.form().comboModeCOMPTT.text.clear();
+    p.state().radio.pttLine.text.clear();
     const size_t shown = dialogs.messages.size();
     tickAt(8, 0, 1, 1);
     tickAt(8, 0, 2, 1);
@@ -232,23 +233,23 @@ TEST_F(TriggerWindowsTest, OperatorStopUnchecksTheOpenWindowsAndSticks) {
         mp.CMDOuvrir_Click();
         if (speech) {
             mp.TabS12_Click();
-            mp.form().txtSynthese = "Bonjour";
+            mp.state().speech.text = "Bonjour";
         }
         // Windows 1 and 3 open at 08:30, window 2 enabled but closed.
-        mp.form().timeFields = {"08", "00", "00", "09", "00", "00", "20", "00", "00",
-                                "21", "00", "00", "22", "00", "00", "10", "00", "00"};
-        mp.form().chkDecl = {true, true, true};
+        mp.state().windows.fields = {"08", "00", "00", "09", "00", "00", "20", "00", "00",
+                                     "21", "00", "00", "22", "00", "00", "10", "00", "00"};
+        mp.state().windows.enabled = {true, true, true};
         const auto at = [&](int h, int m) {
             clk.t = QDateTime(QDate(2026, 12, 4), QTime(h, m, 0));
             mp.TimerTime_Timer();
         };
         at(8, 30);
-        ASSERT_EQ(mp.form().btPlay, PlayImage::Stop);
+        ASSERT_EQ(startButtonPicture(mp.state().cycle), StartButtonPicture::Stop);
         mp.BTPlay_Click();
-        EXPECT_EQ(mp.form().chkDecl, (std::array<bool, 3>{false, true, false}));
+        EXPECT_EQ(mp.state().windows.enabled, (std::array<bool, 3>{false, true, false}));
         for (int m = 31; m < 60; ++m)
             at(8, m);
-        EXPECT_EQ(mp.form().btPlay, PlayImage::Play);
+        EXPECT_EQ(startButtonPicture(mp.state().cycle), StartButtonPicture::Play);
         EXPECT_EQ(pl.plays + static_cast<int>(sp.spoken.size()), 1);
     }
 }
@@ -260,7 +261,7 @@ TEST_F(TriggerWindowsTest, OutsideEveryEnabledWindowACycleStartedByHandIsStopped
     ASSERT_TRUE(running());
     tickAt(14, 0, 1);
     EXPECT_FALSE(running());
-    EXPECT_FALSE(f.timer1.enabled);
+    EXPECT_FALSE(f.cycle.fileCountdown.enabled);
     EXPECT_FALSE(player.playing);
 
     // Speech too: left counting, it would speak again once the window was
@@ -271,7 +272,7 @@ TEST_F(TriggerWindowsTest, OutsideEveryEnabledWindowACycleStartedByHandIsStopped
     speaker.started();
     tickAt(14, 0, 2);
     EXPECT_FALSE(running());
-    EXPECT_FALSE(f.timer2.enabled);
+    EXPECT_FALSE(f.cycle.speechCountdown.enabled);
     EXPECT_GE(speaker.stops, 1);
 
     // Stopped at every tick, whoever started the cycle.
@@ -291,32 +292,30 @@ TEST_F(TriggerWindowsTest, DisabledWindowsDoNothing) {
     p.BTPlay_Click(); // by hand, outside every window
     tickAt(10, 0, 0);
     EXPECT_TRUE(running());
-    EXPECT_EQ(f.lblHorloge, "10:00:00");
+    EXPECT_EQ(f.windows.clockLabel, "10:00:00");
     p.BTPlay_Click();
-    EXPECT_EQ(f.chkDecl, (std::array<bool, 3>{false, false, false}));
+    EXPECT_EQ(f.windows.enabled, (std::array<bool, 3>{false, false, false}));
 }
 
 TEST_F(TriggerWindowsTest, CheckBoxMakesStartingAvailableAgain) {
-    p.beacon().setBTPlay(PlayImage::PlayDis);
+    p.state().cycle.startBlocked = true;
     p.ChkDecl_Click(1, true);
-    EXPECT_EQ(f.btPlay, PlayImage::Play);
-    EXPECT_TRUE(f.btPlayToolTip.isEmpty());
-    EXPECT_TRUE(f.chkDecl[1]);
+    EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
+    EXPECT_TRUE(startButtonToolTip(f.cycle).isEmpty());
+    EXPECT_TRUE(f.windows.enabled[1]);
     p.ChkDecl_Click(1, false);
-    EXPECT_FALSE(f.chkDecl[1]);
+    EXPECT_FALSE(f.windows.enabled[1]);
 }
 
 TEST_F(TriggerWindowsTest, PeriodTabsChooseTheWindowShown) {
-    EXPECT_EQ(f.currentTimeWindow, 0);
+    EXPECT_EQ(f.windows.shownWindow, 0);
     p.TabS3_Click(2);
-    EXPECT_EQ(f.currentTimeWindow, 2);
-    EXPECT_EQ(f.tabS3Colour, (std::array<Colour, 3>{kTabUnselected, kTabUnselected, kTabSelected}));
+    EXPECT_EQ(f.windows.shownWindow, 2);
     p.TabS3_Click(1);
-    EXPECT_EQ(f.currentTimeWindow, 1);
-    EXPECT_EQ(f.tabS3Colour, (std::array<Colour, 3>{kTabUnselected, kTabSelected, kTabUnselected}));
+    EXPECT_EQ(f.windows.shownWindow, 1);
     p.TabS3_Click(1);
     p.TabS3_Click(7);
-    EXPECT_EQ(f.currentTimeWindow, 1);
+    EXPECT_EQ(f.windows.shownWindow, 1);
 }
 
 TEST(TimeFieldRules, ChangeGotFocusAndLostFocus) {
@@ -360,38 +359,38 @@ TEST(TimeFieldRules, ChangeGotFocusAndLostFocus) {
     FakeRecorder recorder;
     FakePriority priority;
     MainPresenter p{MainPresenter::Services{player, dialogs, speaker, recorder, priority}};
-    MainForm& f = p.form();
+    StationState& f = p.state();
     for (const Case& c : cases) {
         for (const bool end : {false, true}) {
             const int field = TriggerWindows::fieldIndex(1, end, c.kind);
             SCOPED_TRACE(testing::Message()
                          << "field " << field << " input \"" << c.input.toStdString() << "\"");
-            const int focusSeq = f.focusTimeFieldSeq;
-            const int selectSeq = f.selectTimeFieldSeq;
+            const int focusSeq = f.windows.focusSeq;
+            const int selectSeq = f.windows.selectSeq;
             switch (c.action) {
             case Action::Change:
-                f.raccourcisActifs = false; // the field has the focus
+                f.shell.shortcutsActive = false; // the field has the focus
                 p.TimeField_Change(field, c.input);
                 break;
             case Action::GotFocus:
-                f.raccourcisActifs = true;
-                f.timeFields[static_cast<size_t>(field)] = c.input;
+                f.shell.shortcutsActive = true;
+                f.windows.fields[static_cast<size_t>(field)] = c.input;
                 p.TimeField_GotFocus(field);
-                EXPECT_EQ(f.selectTimeFieldSeq, selectSeq + 1);
-                EXPECT_EQ(f.selectTimeField, field);
+                EXPECT_EQ(f.windows.selectSeq, selectSeq + 1);
+                EXPECT_EQ(f.windows.selectField, field);
                 break;
             case Action::LostFocus:
-                f.raccourcisActifs = false;
-                f.timeFields[static_cast<size_t>(field)] = c.input;
+                f.shell.shortcutsActive = false;
+                f.windows.fields[static_cast<size_t>(field)] = c.input;
                 p.TimeField_LostFocus(field);
                 break;
             }
-            EXPECT_EQ(f.timeFields[static_cast<size_t>(field)], c.text);
-            EXPECT_EQ(f.focusTimeFieldSeq != focusSeq, c.focusMoves);
+            EXPECT_EQ(f.windows.fields[static_cast<size_t>(field)], c.text);
+            EXPECT_EQ(f.windows.focusSeq != focusSeq, c.focusMoves);
             if (c.focusMoves) {
-                EXPECT_EQ(f.focusTimeField, field + 1);
+                EXPECT_EQ(f.windows.focusField, field + 1);
             }
-            EXPECT_EQ(f.raccourcisActifs, c.shortcuts);
+            EXPECT_EQ(f.shell.shortcutsActive, c.shortcuts);
         }
     }
 }
