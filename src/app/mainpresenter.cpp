@@ -32,10 +32,12 @@ MainPresenter::MainPresenter(Services services, QObject* parent)
     OperatorInfo::setDefaults(params_);
     beacon_.setTransmitter(&radio_);
     beacon_.setOnOperatorStop([this] { windows_.operatorStopped(); });
-    services_.player.onDurationKnown = [this] { act([this] { beacon_.playerDurationKnown(); }); };
-    services_.player.onFinished = [this] { act([this] { beacon_.playerFinished(); }); };
-    services_.speaker.onStarted = [this] { act([this] { beacon_.speechStarted(); }); };
-    services_.speaker.onFinished = [this] { act([this] { beacon_.speechFinished(); }); };
+    services_.player.onDurationKnown = [this] {
+        update([this] { beacon_.playerDurationKnown(); });
+    };
+    services_.player.onFinished = [this] { update([this] { beacon_.playerFinished(); }); };
+    services_.speaker.onStarted = [this] { update([this] { beacon_.speechStarted(); }); };
+    services_.speaker.onFinished = [this] { update([this] { beacon_.speechFinished(); }); };
     services_.speaker.onError = [this](const QString& error) {
         events_.publish(EventKind::Error, QStringLiteral("Erreur de synthèse vocale : ") + error);
     };
@@ -50,11 +52,11 @@ MsgAnswer AnnouncedDialogs::message(const QString& text, MsgButtons buttons, con
     return inner_.message(text, buttons, title);
 }
 
-void MainPresenter::notifyChanges() {
+void MainPresenter::notifyChanges(bool all) {
     // Compared part by part: a tick that moves the clock label redraws the
     // time-window panel alone.
-    const auto check = [this](auto StationState::*part, Feature feature) {
-        if (state_.*part == drawn_.*part)
+    const auto check = [this, all](auto StationState::*part, Feature feature) {
+        if (!all && state_.*part == drawn_.*part)
             return;
         drawn_.*part = state_.*part;
         emit changed(feature);
@@ -187,7 +189,7 @@ void MainPresenter::ChkInstance_Click(bool checked) {
 }
 
 void MainPresenter::TimerParam_Timer() {
-    act([this] { settings_.TimerParam_Timer(); });
+    update([this] { settings_.TimerParam_Timer(); });
 }
 
 void MainPresenter::Sauver_Click() {
@@ -379,17 +381,32 @@ void MainPresenter::chkRec_Click(bool checked) {
 void MainPresenter::ComboPriorite_Change(int index) {
     act([&] { beacon_.ComboPriorite_Change(index); });
 }
+bool MainPresenter::keyingLocked() {
+    // How the transmitter is keyed cannot change under a running cycle, who-
+    // ever asks: a sending keyed on one line would be released on another.
+    if (!state_.cycle.running)
+        return false;
+    events_.publish(EventKind::Info,
+                    QStringLiteral("Changement refusé : arrêtez le cycle avant de changer le mode "
+                                   "d'émission ou le port COM."));
+    return true;
+}
+
 void MainPresenter::OptPORTCOM_Click() {
-    act([this] { radio_.OptPORTCOM_Click(); });
+    if (!keyingLocked())
+        act([this] { radio_.OptPORTCOM_Click(); });
 }
 void MainPresenter::OptVOX_Click() {
-    act([this] { radio_.OptVOX_Click(); });
+    if (!keyingLocked())
+        act([this] { radio_.OptVOX_Click(); });
 }
 void MainPresenter::ComboModeCOMPTT_Change(int index) {
-    act([&] { radio_.ComboModeCOMPTT_Change(index); });
+    if (!keyingLocked())
+        act([&] { radio_.ComboModeCOMPTT_Change(index); });
 }
 void MainPresenter::PortComList_Change(const QString& text) {
-    act([&] { radio_.PortComList_Change(text); });
+    if (!keyingLocked())
+        act([&] { radio_.PortComList_Change(text); });
 }
 void MainPresenter::PTTLock_Click() {
     act([this] { radio_.PTTLock_Click(); });
@@ -401,7 +418,9 @@ void MainPresenter::CMDTest_MouseUp() {
     act([this] { radio_.CMDTest_MouseUp(); });
 }
 void MainPresenter::IMGActualiser_Click() {
-    act([this] { radio_.IMGActualiser_Click(); });
+    // A search closes the port: never under a running cycle.
+    if (!keyingLocked())
+        act([this] { radio_.IMGActualiser_Click(); });
 }
 void MainPresenter::ImgChercheCom_Click() {
     act([this] { radio_.ImgChercheCom_Click(); });
@@ -413,13 +432,13 @@ void MainPresenter::ComboModeCOMCOR_Change(int index) {
     act([&] { radio_.ComboModeCOMCOR_Change(index); });
 }
 void MainPresenter::TimerCOR_Timer() {
-    act([this] { radio_.TimerCOR_Timer(); });
+    update([this] { radio_.TimerCOR_Timer(); });
 }
 void MainPresenter::TimerCOMValide_Timer() {
-    act([this] { radio_.TimerCOMValide_Timer(); });
+    update([this] { radio_.TimerCOMValide_Timer(); });
 }
 void MainPresenter::TimerTempsVoix_Timer() {
-    act([this] { beacon_.TimerTempsVoix_Timer(); });
+    update([this] { beacon_.TimerTempsVoix_Timer(); });
 }
 void MainPresenter::SliderVoixSpeed_Change(int value) {
     act([&] { beacon_.SliderVoixSpeed_Change(value); });
@@ -428,16 +447,16 @@ void MainPresenter::SliderVolVoix_Change(int value) {
     act([&] { beacon_.SliderVolVoix_Change(value); });
 }
 void MainPresenter::Timer1_Timer() {
-    act([this] { beacon_.Timer1_Timer(); });
+    update([this] { beacon_.Timer1_Timer(); });
 }
 void MainPresenter::Timer2_Timer() {
-    act([this] { beacon_.Timer2_Timer(); });
+    update([this] { beacon_.Timer2_Timer(); });
 }
 
 // ---- daily time windows
 
 void MainPresenter::TimerTime_Timer() {
-    act([this] { windows_.TimerTime_Timer(); });
+    update([this] { windows_.TimerTime_Timer(); });
 }
 void MainPresenter::ChkDecl_Click(int window, bool checked) {
     act([&] { windows_.ChkDecl_Click(window, checked); });

@@ -6,6 +6,7 @@
 #include "beacon/triggerwindows.h"
 #include "core/events.h"
 #include "core/params.h"
+#include "core/stream.h"
 #include "message/operatorinfo.h"
 #include "message/voices.h"
 #include "radiolink/radiolink.h"
@@ -60,6 +61,8 @@ public:
     StationState& state() { return state_; }
     // What happened, for the window-less log, the log book and the window.
     EventBus& events() { return events_; }
+    // The receive side's high-rate data, straight to the views that draw it.
+    AudioStreams& streams() { return streams_; }
     const Params& params() const { return params_; }
     Params& params() { return params_; }
     Beacon& beacon() { return beacon_; }
@@ -174,12 +177,20 @@ signals:
     void changed(Feature feature);
 
 private:
-    // Runs one step of the logic, then says which features it changed.
+    // An operator's action: every panel is drawn again afterwards, so a
+    // widget the operator typed into shows the corrected value even when the
+    // state did not change (a few times a minute at most).
     template <typename F> void act(F&& f) {
         f();
-        notifyChanges();
+        notifyChanges(true);
     }
-    void notifyChanges();
+    // A tick or a device's notification: only the features it changed are
+    // said, so an idle window redraws the panels whose facts moved.
+    template <typename F> void update(F&& f) {
+        f();
+        notifyChanges(false);
+    }
+    void notifyChanges(bool all);
 
     class NoSerial : public SerialLink {
     public:
@@ -224,6 +235,7 @@ private:
     // What the panels last drew, to tell which features a step changed.
     StationState drawn_;
     EventBus events_;
+    AudioStreams streams_;
     AnnouncedDialogs dialogs_;
     Params params_;
     Services services_;
@@ -244,6 +256,8 @@ private:
     bool savedAtUnload_ = false;
     // Applies a selection to the message box.
     void selectInMessage(int start, int length);
+    // True (and said) when the keying may not change now: a cycle runs.
+    bool keyingLocked();
     // A settings file that could not be used is said once, at start-up.
     void reportUnreadableSettings();
 };

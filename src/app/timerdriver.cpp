@@ -44,10 +44,11 @@ void TimerDriver::syncOne(Driven& d) {
         return;
     }
     if (d.due) {
-        // Aimed at the next tick of the grid; re-aiming an armed timer at the
-        // same moment changes nothing.
+        // Aimed at the next tick of the grid. An armed timer is only ever
+        // brought forward: other timers syncing right at its moment would
+        // otherwise push it back by a whole tick, again and again.
         const int wait = static_cast<int>(std::clamp<qint64>(d.due(), 1, 3'600'000));
-        if (!timer.isActive() || std::abs(timer.remainingTime() - wait) > 1)
+        if (!timer.isActive() || wait < timer.remainingTime() - 1)
             timer.start(wait);
         return;
     }

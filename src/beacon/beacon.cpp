@@ -152,12 +152,19 @@ void Beacon::endFileSending() {
 }
 
 void Beacon::CMDPLAY() {
-    // Said before the keying and the sending it begins with.
+    // The cycle is said started before the keying and the sending it begins
+    // with, and only once that sending went out.
     const bool wasRunning = cycle_.running;
-    setRunning(true);
+    if (!wasRunning)
+        s_.events.beginHold();
     const Sending sent = sendFile();
-    if (sent != Sending::Sent && !wasRunning)
-        setRunning(false);
+    if (!wasRunning) {
+        const std::vector<Event> held = s_.events.endHold();
+        if (sent == Sending::Sent)
+            setRunning(true);
+        for (const Event& e : held)
+            s_.events.publish(e);
+    }
     if (sent == Sending::Refused)
         return;
     if (sent == Sending::BadFile) {
@@ -166,7 +173,6 @@ void Beacon::CMDPLAY() {
         return;
     }
     cycle_.fileCountdown.enabled = true;
-    setRunning(true);
     setProgressValue(0.0f);
 }
 

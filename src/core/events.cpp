@@ -27,7 +27,17 @@ void EventBus::publish(EventKind kind, const QString& text) const {
     publish(Event{kind, text});
 }
 
+std::vector<Event> EventBus::endHold() const {
+    std::vector<Event> held = held_ ? std::move(*held_) : std::vector<Event>{};
+    held_.reset();
+    return held;
+}
+
 void EventBus::publish(const Event& event) const {
+    if (held_) {
+        held_->push_back(event);
+        return;
+    }
     // A copy: a handler may change the list under us.
     const std::vector<Subscriber> now = subscribers_;
     for (const Subscriber& s : now)

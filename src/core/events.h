@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace ondrix {
@@ -59,7 +60,14 @@ public:
     void publish(EventKind kind, const QString& text) const;
     void publish(const Event& event) const;
 
+    // Holds what is published until endHold(), which hands it back: a step
+    // whose outcome decides what is said first (a cycle is said started only
+    // once its first sending went out).
+    void beginHold() const { held_.emplace(); }
+    std::vector<Event> endHold() const;
+
 private:
+    mutable std::optional<std::vector<Event>> held_;
     struct Subscriber {
         int id;
         Handler handler;

@@ -915,7 +915,7 @@ void MainWindow::build() {
 void MainWindow::connectEvents() {
     Ui& u = *ui;
     MainPresenter& p = presenter_;
-    connect(&p, &MainPresenter::changed, this, &MainWindow::render);
+    connect(&p, &MainPresenter::changed, this, [this](Feature) { render(); });
     // Connected in the window's context: the connections end with the window.
 
     connect(u.imgClose, &QToolButton::clicked, this, &QWidget::close);
@@ -1022,6 +1022,7 @@ void MainWindow::connectEvents() {
 }
 
 void MainWindow::render() {
+    ++renders_;
     rendering_ = true;
     const bool focusMessage = renderForm();
     rendering_ = false;

@@ -20,6 +20,8 @@ public:
 
     // Redraws every control from the form.
     void render();
+    // How many times it has, for the measurements and the tests.
+    long renderCount() const { return renders_; }
 
 protected:
     // The window has no system frame: dragging its background moves it.
@@ -44,6 +46,7 @@ private:
     QPoint dragOffset_;
     // Set while the form is drawn.
     bool rendering_ = false;
+    long renders_ = 0;
 };
 
 } // namespace ondrix

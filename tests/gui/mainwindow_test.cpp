@@ -545,6 +545,32 @@ TEST_F(MainWindowTest, CarrierDetectSwitchEnablesItsLineAndShowsTheInput) {
     EXPECT_EQ(pixel("ShapeCOR"), kGreen);
 }
 
+// Levels come every 20 ms while listening: they go straight to the view that
+// draws them, never through the features' state or the window's redraw.
+TEST_F(MainWindowTest, ALevelStreamReachesItsViewWithoutRedrawingTheWindow) {
+    struct LevelView : QWidget {
+        std::vector<double> shown;
+        void draw(const LevelReading& r) {
+            shown.push_back(r.db);
+            update();
+        }
+    } view;
+    const int id =
+        presenter.streams().level.connect([&view](const LevelReading& r) { view.draw(r); });
+    QSignalSpy changes(&presenter, &MainPresenter::changed);
+    const long before = window.renderCount();
+    for (int i = 0; i < 1000; ++i)
+        presenter.streams().level.push(LevelReading{-0.06 * i, i % 100 == 0});
+    QApplication::processEvents();
+    ASSERT_EQ(view.shown.size(), 1000u);
+    EXPECT_DOUBLE_EQ(view.shown.back(), -0.06 * 999);
+    EXPECT_EQ(window.renderCount(), before);
+    EXPECT_EQ(changes.count(), 0);
+    presenter.streams().level.disconnect(id);
+    presenter.streams().level.push(LevelReading{});
+    EXPECT_EQ(view.shown.size(), 1000u);
+}
+
 TEST_F(MainWindowTest, IndicatorsShowTheFormColours) {
     const std::vector<std::tuple<const char*, bool, Colour>> cases{{"keyed", true, kIndicatorOn},
                                                                    {"free", false, kIndicatorOff}};

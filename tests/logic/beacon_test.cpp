@@ -111,6 +111,57 @@ TEST_F(BeaconTest, EmptySpeechMessageGetsThePromptAndStartsNothing) {
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
 }
 
+// The countdown reads the clock, not the number of ticks: a loop held up by
+// a port search, a modal box or a slow redraw does not stretch the period.
+// Each case plays a file cycle (period 30 s, tick 1 s: start to start 31 s)
+// with the timer driven as the station drives it, aimed at the next tick,
+// and one stall of the event loop.
+TEST_F(BeaconTest, AStalledLoopNeitherStretchesAPeriodNorSendsTwice) {
+    struct Case {
+        const char* what;
+        qint64 stallAtMs;
+        qint64 stallMs;
+        std::vector<double> sends;
+    };
+    const Case cases[] = {
+        {"2 s in the middle of a period", 10'000, 2'000, {0, 31, 62, 93}},
+        {"over the moment of the second sending", 30'000, 3'500, {0, 33.5, 62, 93}},
+        {"longer than a whole period", 20'000, 45'000, {0, 65, 96}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeClock clk;
+        FakePlayer pl{&clk};
+        FakeDialogs dl;
+        MainPresenter mp{
+            MainPresenter::Services{pl, dl, speaker, recorder, priority, nullptr, nullptr, &clk}};
+        pl.files["/msg.wav"] = 5.0;
+        dl.openResults << "/msg.wav";
+        mp.CMDOuvrir_Click();
+        mp.SliderLireTemps_Change(30);
+        const qint64 start = clk.now().toMSecsSinceEpoch();
+        const auto at = [&] { return clk.now().toMSecsSinceEpoch() - start; };
+        mp.BTPlay_Click();
+        bool stalled = false;
+        while (at() < 97'000) {
+            const qint64 wait = mp.beacon().msToNextTick();
+            if (!stalled && at() + wait > c.stallAtMs) {
+                // The loop is held up: no tick runs until it is free again,
+                // then the overdue one runs at once.
+                clk.advanceMs(c.stallAtMs - at() + c.stallMs);
+                stalled = true;
+            } else {
+                clk.advanceMs(wait);
+            }
+            mp.Timer1_Timer();
+        }
+        std::vector<double> got;
+        for (qint64 ms : pl.playTimesMs)
+            got.push_back((ms - start) / 1000.0);
+        EXPECT_EQ(got, c.sends);
+    }
+}
+
 TEST_F(BeaconTest, CountdownDisplays) {
     choose("/msg.wav", 5.0);
     p.SliderLireTemps_Change(74);

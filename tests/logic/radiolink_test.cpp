@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace ondrix;
 using namespace ondrix::test;
 
@@ -95,6 +97,44 @@ TEST_F(RadioLinkTest, LineAndPortChangesTakeEffectAtTheNextKeying) {
     take();
     ASSERT_EQ(radio.ActiverPTT(), SerialResult::Ok);
     EXPECT_EQ(take(), QStringList({"close", "open 3", "DTR 1", "RTS 0"}));
+}
+
+// The interlock lives in the logic: a shortcut or the window-less front end
+// asking for another keying under a running cycle is refused like the greyed
+// options of the window.
+TEST_F(RadioLinkTest, KeyingCannotChangeWhileACycleRuns) {
+    serial.present = {1, 3};
+    choosePort("1");
+    chooseFile();
+    QStringList said;
+    p.events().subscribe([&said](const Event& e) { said << e.text; });
+    p.BTPlay_Click();
+    ASSERT_TRUE(f.cycle.running);
+    take();
+    const struct {
+        const char* what;
+        std::function<void()> ask;
+    } asks[] = {
+        {"VOX", [this] { p.OptVOX_Click(); }},
+        {"line", [this] { chooseLine("DTR"); }},
+        {"port", [this] { choosePort("3"); }},
+        {"search", [this] { p.IMGActualiser_Click(); }},
+    };
+    for (const auto& a : asks) {
+        SCOPED_TRACE(a.what);
+        said.clear();
+        a.ask();
+        EXPECT_TRUE(f.radio.serialKeying);
+        EXPECT_EQ(f.radio.pttLine.text, "RTS");
+        EXPECT_EQ(radio.chosenPort(), 1);
+        EXPECT_TRUE(take().isEmpty()) << "the port was touched";
+        EXPECT_EQ(said.size(), 1);
+        EXPECT_TRUE(said.value(0).startsWith("Changement refusé")) << said.value(0).toStdString();
+    }
+    // Stopped, the same changes go through.
+    p.BTPlay_Click();
+    p.OptVOX_Click();
+    EXPECT_TRUE(f.radio.voxKeying());
 }
 
 TEST_F(RadioLinkTest, PortListTexts) {
