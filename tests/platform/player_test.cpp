@@ -3,15 +3,14 @@
 
 #include "platform/sndfileplayer.h"
 
+#include "audiorig.h"
 #include "capture.h"
 #include "tonefile.h"
 
-#include <QAudioDevice>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaDevices>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -44,21 +43,6 @@ constexpr double kToneRms = 0.5 / std::numbers::sqrt2;
 // long after play() its first sample may take to be heard.
 constexpr double kFinishLatencyS = 0.25;
 constexpr double kOnsetLatencyS = 0.15;
-
-QString rigProblem() {
-    if (qEnvironmentVariableIsEmpty("PULSE_SERVER") ||
-        qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        return QStringLiteral("PULSE_SERVER or XDG_RUNTIME_DIR is not set: run "
-                              "`scripts/rig.sh start` and source the env file it prints");
-    const QAudioDevice out = QMediaDevices::defaultAudioOutput();
-    if (out.isNull())
-        return QStringLiteral("no audio output: the rig's PulseAudio at %1 does not answer")
-            .arg(qEnvironmentVariable("PULSE_SERVER"));
-    if (out.id() != "ondrix_out")
-        return QStringLiteral("the default output is %1, not the rig's null sink ondrix_out")
-            .arg(QString::fromUtf8(out.id()));
-    return {};
-}
 
 double toDb(double ratio) {
     return 20.0 * std::log10(ratio);

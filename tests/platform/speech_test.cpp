@@ -5,15 +5,14 @@
 
 #include "platform/espeakengine.h"
 
+#include "audiorig.h"
 #include "capture.h"
 
-#include <QAudioDevice>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaDevices>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -59,21 +58,6 @@ const QString kLong = QStringLiteral(
     "Ici la balise de Saint-Malo, émettant depuis le fort national sur cent quarante-quatre "
     "mégahertz huit cents. Merci de vos reports et bonne écoute à tous. Ici la balise de "
     "Saint-Malo, émettant depuis le fort national.");
-
-QString rigProblem() {
-    if (qEnvironmentVariableIsEmpty("PULSE_SERVER") ||
-        qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        return QStringLiteral("PULSE_SERVER or XDG_RUNTIME_DIR is not set: run "
-                              "`scripts/rig.sh start` and source the env file it prints");
-    const QAudioDevice out = QMediaDevices::defaultAudioOutput();
-    if (out.isNull())
-        return QStringLiteral("no audio output: the rig's PulseAudio at %1 does not answer")
-            .arg(qEnvironmentVariable("PULSE_SERVER"));
-    if (out.id() != "ondrix_out")
-        return QStringLiteral("the default output is %1, not the rig's null sink ondrix_out")
-            .arg(QString::fromUtf8(out.id()));
-    return {};
-}
 
 std::string describe(const std::vector<Span>& spans) {
     std::string s;
