@@ -96,10 +96,7 @@ protected:
     }
 
     void startRecording() { ASSERT_TRUE(recorder.start()) << recorder.error().toStdString(); }
-    std::vector<int16_t> stopRecording() {
-        QTest::qWait(80); // the capture's own lag
-        return recorder.stop();
-    }
+    std::vector<int16_t> stopRecording() { return stopWhenCaughtUp(recorder); }
 
     PushOutput output;
     NullSinkRecorder recorder;

@@ -1,12 +1,19 @@
 #pragma once
 
-// Whether this process plays on the test rig's null sink (scripts/rig.sh), for
-// the tests that link Qt Multimedia. Header-only so that the capture library
+// For the tests that play on the test rig's null sink (scripts/rig.sh) and
+// link Qt Multimedia and Qt Test. Header-only so that the capture library
 // stays on Qt Core.
+
+#include "capture.h"
 
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QString>
+#include <QTest>
+
+#include <chrono>
+#include <cstdint>
+#include <vector>
 
 namespace ondrix::test {
 
@@ -24,6 +31,16 @@ inline QString rigProblem() {
         return QStringLiteral("the default output is %1, not the rig's null sink ondrix_out")
             .arg(QString::fromUtf8(out.id()));
     return {};
+}
+
+// Ends the recording once it holds everything played until now and `marginS`
+// more, however far the capture lags, and returns it.
+inline std::vector<int16_t> stopWhenCaughtUp(NullSinkRecorder& recorder, double marginS = 0.06) {
+    const double until = recorder.secondsAt(std::chrono::steady_clock::now()) + marginS;
+    // Should the capture never catch up, what it has is returned: the test's
+    // own checks then say what is missing.
+    (void)QTest::qWaitFor([&] { return recorder.recordedSeconds() >= until; }, 5000);
+    return recorder.stop();
 }
 
 } // namespace ondrix::test
