@@ -1,15 +1,10 @@
 #include "platform/espeakengine.h"
 
-#include "platform/pcmrender.h"
+#include "platform/pushoutput.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaDevices>
-#include <QPointer>
 #include <QTimer>
 
 #include <espeak-ng/espeak_ng.h>
@@ -41,7 +36,9 @@ constexpr qint64 kSynthesisStallMs = 3000;
 constexpr int kSynthesisBlockMs = 20;
 // Between two texts spoken in one go, as between two sentences.
 constexpr int kPauseBetweenTextsMs = 250;
-constexpr int kRenderBlockFrames = 4096;
+// How often a burst looks for a hung synthesis (the worker wakes the engine
+// itself whenever it has something).
+constexpr int kWatchIntervalMs = 100;
 constexpr int kFemale = 1;
 constexpr int kMale = 2;
 
@@ -346,9 +343,24 @@ struct EspeakEngine::Impl {
         }
         if (!unavailable.isEmpty())
             return;
-        pump.setTimerType(Qt::PreciseTimer);
-        pump.setInterval(kPumpIntervalMs);
-        QObject::connect(&pump, &QTimer::timeout, owner, [this] { tick(); });
+        watch.setInterval(kWatchIntervalMs);
+        QObject::connect(&watch, &QTimer::timeout, owner, [this] { tick(); });
+        output = std::make_unique<PushOutput>();
+        output->onDrained = [this] {
+            // An engine error ends the speech where it happened: what came
+            // before it is heard, then the error is reported.
+            if (synthesisError.isEmpty())
+                finish();
+            else
+                fail(synthesisError);
+        };
+        output->onFailed = [this](PushOutput::Failure failure) {
+            // A sound server that went away ends the speech; the end is
+            // reported all the same so that the transmitter is released.
+            fail(failure == PushOutput::Failure::OutputStopped
+                     ? QStringLiteral("la sortie audio a cessé de fonctionner")
+                     : QStringLiteral("la sortie audio ne prend plus d'échantillons"));
+        };
         worker = std::thread([this] { work(); });
     }
 
@@ -365,15 +377,6 @@ struct EspeakEngine::Impl {
     std::thread worker;
     std::atomic<bool> wakePosted{false};
 
-    // One sink, kept across bursts while the output and format stay; another
-    // is stopped and deleted later (its destructor spins the event loop,
-    // which must not happen inside our calls).
-    QAudioSink* sink = nullptr;
-    QIODevice* sinkIo = nullptr;
-    QByteArray sinkDevice;
-    std::vector<QPointer<QAudioSink>> retired;
-    QTimer pump;
-
     // A burst: from the speak() that found the engine silent to the end of
     // everything queued since.
     bool active = false;
@@ -383,17 +386,15 @@ struct EspeakEngine::Impl {
     std::vector<int16_t> queued; // from the worker, not yet written
     size_t queuedAt = 0;
     int lastUnfinished = 0;
-    std::vector<float> block;
-    QByteArray pending; // rendered, not yet taken by the sink
-    qint64 framesWritten = 0;
-    qint64 tailLeft = 0;
-    bool allWritten = false;
-    QElapsedTimer sinceAllWritten;
-    QElapsedTimer sinceProgress;
+    bool synthesisDone = false;
+    QString synthesisError;
     QElapsedTimer sinceSynthesis;
+    QTimer watch; // synthesis hangs and a refused output, while a burst lasts
 
     bool finishOwed = false; // a stop() left an onFinished to deliver
     bool closing = false;
+    // Held apart so it can be destroyed while the rest of us is whole.
+    std::unique_ptr<PushOutput> output;
 
     bool ok() const { return unavailable.isEmpty(); }
     bool validVoice(int index) const {
@@ -429,7 +430,7 @@ struct EspeakEngine::Impl {
     }
 
     // From the worker: has the UI thread look at once rather than at its
-    // next tick. Posted to the engine, so dropped if it is gone.
+    // next watch. Posted to the engine, so dropped if it is gone.
     void wake() {
         if (wakePosted.exchange(true))
             return;
@@ -460,10 +461,8 @@ struct EspeakEngine::Impl {
             ++channel.unfinished;
         }
         channel.jobsReady.notify_one();
-        if (active) {
-            allWritten = false; // more to come
-            return;
-        }
+        if (active)
+            return; // the output's source sees more to come: the burst goes on
         beginBurst();
     }
 
@@ -473,29 +472,22 @@ struct EspeakEngine::Impl {
         ++burst;
         queued.clear();
         queuedAt = 0;
-        pending.clear();
-        framesWritten = 0;
-        tailLeft = static_cast<qint64>(sampleRate) * kTailSilenceMs / 1000;
-        allWritten = false;
         lastUnfinished = -1;
+        synthesisDone = false;
+        synthesisError.clear();
         sinceSynthesis.start();
-        // The output opens while the worker synthesises.
-        outputFailed = !startSink();
-        pump.start();
+        // The output opens while the worker synthesises; it asks for samples
+        // from the start, and gets none until onStarted.
+        outputFailed = !output->start(sampleRate, 1,
+                                      [this](float* out, qsizetype max) { return read(out, max); });
+        watch.start();
     }
 
-    bool startSink() {
-        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-        if (device.isNull())
-            return false;
-        const QAudioFormat format = chooseOutputFormat(device, sampleRate, 1);
-        return format.isValid() && startPushSink(sink, sinkIo, sinkDevice, retired, device, format);
-    }
-
-    // Ends the burst silently: the worker drops its work, the sink its
+    // Ends the burst silently: the worker drops its work, the output its
     // samples. The caller says what to report.
     void endBurst() {
-        pump.stop(); // first: no tick may feed a sink being stopped
+        watch.stop();
+        output->stop();
         {
             std::lock_guard lock(channel.mutex);
             ++channel.generation;
@@ -504,17 +496,12 @@ struct EspeakEngine::Impl {
             channel.samples.clear();
             channel.error.clear();
         }
-        if (sink)
-            sink->stop();
-        sinkIo = nullptr;
         active = false;
         started = false;
         outputFailed = false;
         ++burst;
         queued.clear();
         queuedAt = 0;
-        pending.clear();
-        allWritten = false;
     }
 
     void stop() {
@@ -557,6 +544,52 @@ struct EspeakEngine::Impl {
             q->onFinished();
     }
 
+    // Moves what the worker synthesised to `queued` and notes where synthesis
+    // stands.
+    void takeSynthesised() {
+        std::lock_guard lock(channel.mutex);
+        if (!channel.samples.empty()) {
+            if (queuedAt > 0) {
+                queued.erase(queued.begin(),
+                             queued.begin() + static_cast<std::ptrdiff_t>(queuedAt));
+                queuedAt = 0;
+            }
+            queued.insert(queued.end(), channel.samples.begin(), channel.samples.end());
+            channel.samples.clear();
+        }
+        if (channel.unfinished != lastUnfinished) {
+            lastUnfinished = channel.unfinished;
+            sinceSynthesis.start();
+        }
+        // Synthesis hangs when it keeps the output waiting.
+        if (queuedAt < queued.size())
+            sinceSynthesis.start();
+        synthesisDone = channel.unfinished == 0;
+        synthesisError = channel.error;
+    }
+
+    // The output's source: the speech once onStarted has been called, as
+    // synthesised. The volume is the output's gain, applied as it writes.
+    qsizetype read(float* out, qsizetype maxFrames) {
+        if (!started)
+            return 0;
+        takeSynthesised();
+        // espeak-ng pads the end of a text with silence; the output's tail is
+        // all the silence the end needs, and onFinished comes that much sooner.
+        if (synthesisDone) {
+            while (queued.size() > queuedAt && queued.back() == 0)
+                queued.pop_back();
+        }
+        const qsizetype n =
+            std::min<qsizetype>(maxFrames, static_cast<qsizetype>(queued.size() - queuedAt));
+        if (n == 0 && queuedAt == queued.size())
+            return synthesisDone ? PushOutput::kEnded : 0;
+        for (qsizetype i = 0; i < n; ++i)
+            out[i] = static_cast<float>(queued[queuedAt + static_cast<size_t>(i)]) / 32768.0f;
+        queuedAt += static_cast<size_t>(n);
+        return n;
+    }
+
     void tick() {
         if (closing || !active)
             return;
@@ -564,153 +597,38 @@ struct EspeakEngine::Impl {
             fail(QStringLiteral("aucune sortie audio n'est disponible"));
             return;
         }
-        bool synthesisDone = false;
-        QString synthesisError;
-        {
-            std::lock_guard lock(channel.mutex);
-            if (!channel.samples.empty()) {
-                if (queuedAt > 0) {
-                    queued.erase(queued.begin(),
-                                 queued.begin() + static_cast<std::ptrdiff_t>(queuedAt));
-                    queuedAt = 0;
-                }
-                queued.insert(queued.end(), channel.samples.begin(), channel.samples.end());
-                channel.samples.clear();
-            }
-            if (channel.unfinished != lastUnfinished) {
-                lastUnfinished = channel.unfinished;
-                sinceSynthesis.start();
-            }
-            synthesisDone = channel.unfinished == 0;
-            synthesisError = channel.error;
-        }
-        // Synthesis hangs when it keeps the output waiting.
-        if (queuedAt < queued.size() || !pending.isEmpty())
-            sinceSynthesis.start();
+        takeSynthesised();
         if (!synthesisDone && sinceSynthesis.elapsed() > kSynthesisStallMs) {
             fail(QStringLiteral("la synthèse vocale ne répond plus"));
             return;
         }
-        if (!started) {
-            if (queuedAt == queued.size()) {
-                // An engine error before any sound, or texts that gave none.
-                if (!synthesisError.isEmpty())
-                    fail(synthesisError);
-                else if (synthesisDone)
-                    endBurst();
-                return;
-            }
-            const quint64 current = burst;
-            // The end of what was stopped comes before this start.
-            if (!deliverOwedFinish() || burst != current || !active)
-                return;
-            started = true;
-            if (q->onStarted)
-                q->onStarted();
-            if (closing || burst != current)
-                return;
-            sinceProgress.start();
-        }
-        // A sound server that went away ends the speech; the end is reported
-        // all the same so that the transmitter is released.
-        if (sink->state() == QAudio::StoppedState) {
-            fail(QStringLiteral("la sortie audio a cessé de fonctionner"));
-            return;
-        }
-        feed(synthesisDone);
-        if (allWritten && synthesisDone) {
-            // An engine error ends the speech where it happened: what came
-            // before it is heard, then the error is reported.
-            if (!heardToTheEnd())
-                return;
-            if (synthesisError.isEmpty())
-                finish();
-            else
+        if (started)
+            return; // the output writes the rest and tells how it ends
+        if (queuedAt == queued.size()) {
+            // An engine error before any sound, or texts that gave none.
+            if (!synthesisError.isEmpty())
                 fail(synthesisError);
+            else if (synthesisDone)
+                endBurst();
             return;
         }
-        if (sinceProgress.elapsed() > kStallMs && somethingToWrite(synthesisDone))
-            fail(QStringLiteral("la sortie audio ne prend plus d'échantillons"));
-    }
-
-    bool somethingToWrite(bool synthesisDone) const {
-        return !pending.isEmpty() || queuedAt < queued.size() || (synthesisDone && tailLeft > 0);
-    }
-
-    // Tops the sink up to what it takes: the speech, then a little silence.
-    // The volume is applied here, so it acts on what is written next.
-    void feed(bool synthesisDone) {
-        const QAudioFormat format = sink->format();
-        const int bytesPerFrame = format.bytesPerFrame();
-        qsizetype room = sink->bytesFree();
-        if (!writeOut(room))
+        const quint64 current = burst;
+        // The end of what was stopped comes before this start.
+        if (!deliverOwedFinish() || burst != current || !active)
             return;
-        const float gain = static_cast<float>(volume) / 100.0f;
-        const qint64 tailFrames = static_cast<qint64>(sampleRate) * kTailSilenceMs / 1000;
-        // espeak-ng pads the end of a text with silence; the tail below is
-        // all the silence the end needs, and onFinished comes that much sooner.
-        if (synthesisDone) {
-            while (queued.size() > queuedAt && queued.back() == 0)
-                queued.pop_back();
-        }
-        while (room >= bytesPerFrame) {
-            const qsizetype fit = std::min<qsizetype>(room / bytesPerFrame, kRenderBlockFrames);
-            qsizetype n = 0;
-            if (queuedAt < queued.size()) {
-                n = std::min<qsizetype>(fit, static_cast<qsizetype>(queued.size() - queuedAt));
-                block.resize(static_cast<size_t>(n));
-                for (qsizetype i = 0; i < n; ++i)
-                    block[static_cast<size_t>(i)] =
-                        static_cast<float>(queued[queuedAt + static_cast<size_t>(i)]) / 32768.0f;
-                queuedAt += static_cast<size_t>(n);
-                tailLeft = tailFrames; // the tail follows the latest speech
-                allWritten = false;
-            } else if (synthesisDone && tailLeft > 0) {
-                n = std::min<qsizetype>(fit, tailLeft);
-                block.assign(static_cast<size_t>(n), 0.0f);
-                tailLeft -= n;
-            } else {
-                break;
-            }
-            renderFrames(pending, block.data(), n, 1, format, gain);
-            framesWritten += n;
-            if (!writeOut(room))
-                return;
-        }
-        if (synthesisDone && !somethingToWrite(true) && !allWritten) {
-            allWritten = true;
-            sinceAllWritten.start();
-        }
-    }
-
-    // Writes what is pending; true when the sink took all of it.
-    bool writeOut(qsizetype& room) {
-        if (pending.isEmpty())
-            return true;
-        const qint64 n = sinkIo->write(pending.constData(), pending.size());
-        if (n > 0) {
-            pending.remove(0, n);
-            room -= n;
-            sinceProgress.start();
-        }
-        return pending.isEmpty();
-    }
-
-    // The last sample is heard once the sink's played time, which counts the
-    // device's own latency, has caught up with everything written; failing
-    // that, a while after it should have been. (The sink going Idle only
-    // says the server took the last samples: the device may still hold them.)
-    bool heardToTheEnd() const {
-        if (sink->processedUSecs() >= framesWritten * 1000000 / sampleRate)
-            return true;
-        return sinceAllWritten.elapsed() > kSinkBufferMs + kFinishGraceMs;
+        started = true;
+        if (q->onStarted)
+            q->onStarted();
+        if (closing || burst != current)
+            return;
+        output->feed(); // the first samples now, not at the output's next pump
     }
 
     void shutDown() {
         // Audio destructors spin the event loop: nothing queued for us may
         // run while we come apart.
         closing = true;
-        pump.stop();
+        watch.stop();
         if (worker.joinable()) {
             {
                 std::lock_guard lock(channel.mutex);
@@ -721,13 +639,7 @@ struct EspeakEngine::Impl {
             channel.jobsReady.notify_all();
             worker.join();
         }
-        if (sink)
-            sink->stop();
-        sinkIo = nullptr;
-        for (const QPointer<QAudioSink>& old : retired)
-            delete old.data();
-        delete sink;
-        sink = nullptr;
+        output.reset();
     }
 };
 
@@ -782,6 +694,8 @@ SpeechResult EspeakEngine::setSpeed(int wordsPerMinute) {
 
 void EspeakEngine::setVolume(int percent) {
     d->volume = std::clamp(percent, 0, 100);
+    if (d->output)
+        d->output->setGain(static_cast<float>(d->volume) / 100.0f);
 }
 
 void EspeakEngine::setSynthesisCheck(SynthesisCheck check) {

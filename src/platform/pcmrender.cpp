@@ -1,7 +1,5 @@
 #include "platform/pcmrender.h"
 
-#include <QAudioSink>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -80,30 +78,6 @@ void renderFrames(QByteArray& out, const float* in, qsizetype frames, int inChan
         std::memset(dst, 0, static_cast<size_t>(out.size()));
         break;
     }
-}
-
-bool startPushSink(QAudioSink*& sink, QIODevice*& io, QByteArray& sinkDevice,
-                   std::vector<QPointer<QAudioSink>>& retired, const QAudioDevice& device,
-                   const QAudioFormat& format) {
-    std::erase_if(retired, [](const QPointer<QAudioSink>& p) { return p.isNull(); });
-    if (sink && (sink->format() != format || sinkDevice != device.id())) {
-        sink->stop();
-        sink->deleteLater();
-        retired.emplace_back(sink);
-        sink = nullptr;
-    }
-    if (!sink) {
-        sink = new QAudioSink(device, format);
-        sinkDevice = device.id();
-    }
-    sink->setBufferSize(format.bytesForDuration(kSinkBufferMs * 1000));
-    io = sink->start();
-    if (!io || sink->error() != QAudio::NoError) {
-        sink->stop();
-        io = nullptr;
-        return false;
-    }
-    return true;
 }
 
 } // namespace ondrix

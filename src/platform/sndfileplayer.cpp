@@ -1,16 +1,9 @@
 #include "platform/sndfileplayer.h"
 
-#include "platform/pcmrender.h"
+#include "platform/pushoutput.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaDevices>
-#include <QPointer>
-#include <QTimer>
 #include <QtEndian>
 
 #include <sndfile.h>
@@ -37,16 +30,11 @@ SndfilePtr openForReading(const QByteArray& nativePath, SF_INFO& info) {
     return SndfilePtr(sf_open(nativePath.constData(), SFM_READ, &info));
 }
 
-// Frames per read: a few thousand, whatever the channel count.
-sf_count_t blockFrames(int channels) {
-    return std::max<sf_count_t>(1, 16384 / channels);
-}
-
 // Reads the whole stream to count its frames: an MP3's header may misstate
 // its length, and a decode error anywhere makes the file unusable.
 // Returns -1 on a decode error.
 sf_count_t countFrames(SNDFILE* sf, int channels) {
-    const sf_count_t block = blockFrames(channels);
+    const sf_count_t block = std::max<sf_count_t>(1, 16384 / channels);
     std::vector<float> buffer(static_cast<size_t>(block * channels));
     sf_count_t total = 0;
     for (;;) {
@@ -98,10 +86,12 @@ float gainFor(int volume, bool mute) {
 } // namespace
 
 struct SndfilePlayer::Impl {
-    explicit Impl(SndfilePlayer* owner) : q(owner) {
-        pump.setTimerType(Qt::PreciseTimer);
-        pump.setInterval(kPumpIntervalMs);
-        QObject::connect(&pump, &QTimer::timeout, owner, [this] { tick(); });
+    explicit Impl(SndfilePlayer* owner) : q(owner), output(std::make_unique<PushOutput>()) {
+        output->onDrained = [this] { ended(); };
+        // A sound server that went away or froze ends the play; its end is
+        // reported all the same so the transmitter is released.
+        output->onFailed = [this](PushOutput::Failure) { ended(); };
+        applyVolume();
     }
 
     SndfilePlayer* q;
@@ -114,29 +104,12 @@ struct SndfilePlayer::Impl {
     int channels = 0;
     sf_count_t frames = 0;
 
-    // The current play.
-    bool playing = false;
-    SndfilePtr stream;
-    bool allWritten = false;
-    qint64 framesWritten = 0;
-    sf_count_t silenceLeft = 0;
-    QByteArray pending; // rendered, not yet taken by the sink
-    QElapsedTimer sinceAllWritten;
-    QElapsedTimer sinceProgress;
-    std::vector<float> decoded;
-
-    // One sink, kept across plays while the format stays; a sink of another
-    // format is stopped and deleted later (its destructor spins the event
-    // loop, which must not happen inside our calls).
-    QAudioSink* sink = nullptr;
-    QIODevice* sinkIo = nullptr;
-    QByteArray sinkDevice;
-    std::vector<QPointer<QAudioSink>> retired;
-    QTimer pump;
-
+    SndfilePtr stream; // the current play's, until its last frame is read
     int volume = kVolumeFull;
     bool mute = false;
     bool closing = false;
+    // Held apart so it can be destroyed while the rest of us is whole.
+    std::unique_ptr<PushOutput> output;
 
     void closeFile() {
         endPlay();
@@ -147,16 +120,14 @@ struct SndfilePlayer::Impl {
 
     // Ends the current play silently: no onFinished.
     void endPlay() {
-        pump.stop(); // first: no tick may feed a sink being stopped
-        if (sink)
-            sink->stop();
-        sinkIo = nullptr;
+        output->stop();
         stream.reset();
-        silenceLeft = 0;
-        pending.clear();
-        playing = false;
-        allWritten = false;
-        framesWritten = 0;
+    }
+
+    void ended() {
+        stream.reset();
+        if (q->onFinished)
+            q->onFinished();
     }
 
     bool openFile(const QString& path) {
@@ -191,125 +162,44 @@ struct SndfilePlayer::Impl {
             stream.reset();
             return PlayResult::NothingToPlay;
         }
-        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-        const QAudioFormat format =
-            device.isNull() ? QAudioFormat{} : chooseOutputFormat(device, rate, channels);
-        if (!format.isValid() ||
-            !startPushSink(sink, sinkIo, sinkDevice, retired, device, format)) {
+        if (!output->start(rate, channels,
+                           [this](float* out, qsizetype max) { return read(out, max); })) {
             stream.reset();
             return PlayResult::NothingToPlay;
         }
-        playing = true;
-        sinceProgress.start();
-        feed(); // the first block now: the onset is not left to the next tick
-        pump.start();
         return PlayResult::Started;
     }
 
-    // Tops the sink up to what it takes: the file, then a little silence.
-    void feed() {
-        const QAudioFormat format = sink->format();
-        const int bytesPerFrame = format.bytesPerFrame();
-        qsizetype room = sink->bytesFree();
-        if (!writeOut(room))
-            return;
-        const float gain = gainFor(volume, mute);
-        const sf_count_t block = blockFrames(channels);
-        decoded.resize(static_cast<size_t>(block * channels));
-        while (room >= bytesPerFrame && (stream || silenceLeft > 0)) {
-            const sf_count_t want = std::min<sf_count_t>(block, room / bytesPerFrame);
-            sf_count_t got = 0;
-            if (stream) {
-                got = std::max<sf_count_t>(sf_readf_float(stream.get(), decoded.data(), want), 0);
-                // A read error now (the file changed since it was opened)
-                // ends the play where it stands.
-                if (got < want || sf_error(stream.get()) != SF_ERR_NO_ERROR) {
-                    stream.reset();
-                    silenceLeft = static_cast<sf_count_t>(rate) * kTailSilenceMs / 1000;
-                }
-            } else {
-                got = std::min(want, silenceLeft);
-                std::fill_n(decoded.begin(), got * channels, 0.0f);
-                silenceLeft -= got;
-            }
-            if (got > 0) {
-                renderFrames(pending, decoded.data(), got, channels, format, gain);
-                framesWritten += got;
-                if (!writeOut(room))
-                    return;
-            }
-        }
-        if (!stream && silenceLeft == 0 && pending.isEmpty() && !allWritten)
-            markAllWritten();
+    // The output's source: the file, decoded as it is written.
+    qsizetype read(float* out, qsizetype maxFrames) {
+        if (!stream)
+            return PushOutput::kEnded;
+        const sf_count_t got =
+            std::max<sf_count_t>(sf_readf_float(stream.get(), out, maxFrames), 0);
+        // A read error now (the file changed since it was opened) ends the
+        // play where it stands.
+        if (got < maxFrames || sf_error(stream.get()) != SF_ERR_NO_ERROR)
+            stream.reset();
+        if (got > 0)
+            return static_cast<qsizetype>(got);
+        return stream ? 0 : PushOutput::kEnded;
     }
 
-    // Writes what is pending; true when the sink took all of it.
-    bool writeOut(qsizetype& room) {
-        if (pending.isEmpty())
-            return true;
-        const qint64 n = sinkIo->write(pending.constData(), pending.size());
-        if (n > 0) {
-            pending.remove(0, n);
-            room -= n;
-            sinceProgress.start();
-        }
-        return pending.isEmpty();
-    }
-
-    void markAllWritten() {
-        allWritten = true;
-        sinceAllWritten.start();
-    }
-
-    qint64 writtenUSecs() const { return framesWritten * 1000000 / rate; }
-
-    // The last sample is heard once the sink has drained everything (it goes
-    // Idle) or its played time has caught up with what was written; failing
-    // both, a while after it should have been.
-    bool heardToTheEnd() const {
-        if (sink->state() == QAudio::IdleState)
-            return true;
-        if (sink->processedUSecs() >= writtenUSecs())
-            return true;
-        return sinceAllWritten.elapsed() > kSinkBufferMs + kFinishGraceMs;
-    }
-
-    void tick() {
-        if (!playing)
-            return;
-        // A sound server that went away or froze ends the play; its end is
-        // reported all the same so the transmitter is released.
-        bool gaveUp = sink->state() == QAudio::StoppedState;
-        if (!gaveUp && !allWritten) {
-            feed();
-            gaveUp = !allWritten && sinceProgress.elapsed() > kStallMs;
-        }
-        if (gaveUp || (allWritten && heardToTheEnd())) {
-            endPlay();
-            if (q->onFinished)
-                q->onFinished();
-        }
-    }
+    void applyVolume() { output->setGain(gainFor(volume, mute)); }
 
     double position() const {
-        if (!playing || !sink)
-            return 0.0;
-        const double heard = static_cast<double>(sink->processedUSecs()) / 1e6;
-        return std::clamp(heard, 0.0, static_cast<double>(frames) / rate);
+        const double heard = static_cast<double>(output->heardUSecs()) / 1e6;
+        return rate > 0 ? std::clamp(heard, 0.0, static_cast<double>(frames) / rate) : 0.0;
     }
 };
 
 SndfilePlayer::SndfilePlayer(QObject* parent) : QObject(parent), d(std::make_unique<Impl>(this)) {}
 
 SndfilePlayer::~SndfilePlayer() {
-    // Audio destructors spin the event loop: nothing queued for us may run
-    // while we come apart.
+    // The output's destruction spins the event loop: nothing queued for us
+    // may run meanwhile.
     d->closing = true;
-    d->endPlay();
-    for (const QPointer<QAudioSink>& old : d->retired)
-        delete old.data();
-    delete d->sink;
-    d->sink = nullptr;
+    d->output.reset();
 }
 
 void SndfilePlayer::open(const QString& path) {
@@ -335,7 +225,7 @@ void SndfilePlayer::stop() {
 }
 
 bool SndfilePlayer::isPlaying() const {
-    return d->playing;
+    return d->output->isPlaying();
 }
 
 double SndfilePlayer::position() const {
@@ -348,6 +238,7 @@ double SndfilePlayer::duration() const {
 
 void SndfilePlayer::setVolume(int volume) {
     d->volume = std::clamp(volume, kVolumeSilent, kVolumeFull);
+    d->applyVolume();
 }
 
 int SndfilePlayer::volume() const {
@@ -356,6 +247,7 @@ int SndfilePlayer::volume() const {
 
 void SndfilePlayer::setMute(bool mute) {
     d->mute = mute;
+    d->applyVolume();
 }
 
 bool SndfilePlayer::mute() const {

@@ -3,15 +3,14 @@
 
 #include "platform/sndfileplayer.h"
 
+#include "audiorig.h"
 #include "capture.h"
 #include "tonefile.h"
 
-#include <QAudioDevice>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaDevices>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,25 +39,11 @@ constexpr int kRate = NullSinkRecorder::kRate;
 // Sound is what rises above 2% of full scale; the tones are at 50%.
 constexpr double kThreshold = 0.02;
 constexpr double kToneRms = 0.5 / std::numbers::sqrt2;
-// How long after its last sample a play may take to report its end, and how
-// long after play() its first sample may take to be heard.
-constexpr double kFinishLatencyS = 0.25;
-constexpr double kOnsetLatencyS = 0.15;
-
-QString rigProblem() {
-    if (qEnvironmentVariableIsEmpty("PULSE_SERVER") ||
-        qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        return QStringLiteral("PULSE_SERVER or XDG_RUNTIME_DIR is not set: run "
-                              "`scripts/rig.sh start` and source the env file it prints");
-    const QAudioDevice out = QMediaDevices::defaultAudioOutput();
-    if (out.isNull())
-        return QStringLiteral("no audio output: the rig's PulseAudio at %1 does not answer")
-            .arg(qEnvironmentVariable("PULSE_SERVER"));
-    if (out.id() != "ondrix_out")
-        return QStringLiteral("the default output is %1, not the rig's null sink ondrix_out")
-            .arg(QString::fromUtf8(out.id()));
-    return {};
-}
+// The capture's own slack: the null sink renders a little ahead of the clock.
+constexpr double kCaptureSlackS = 0.02;
+// A start, an end or a stop this late is lost, not slow. The figures
+// themselves are printed; targets on them belong to bench/.
+constexpr double kLateS = 1.0;
 
 double toDb(double ratio) {
     return 20.0 * std::log10(ratio);
@@ -95,7 +80,7 @@ protected:
 
     // Plays the open file to its end (or the timeout) and returns when it was
     // started.
-    Clock::time_point playToEnd(int timeoutMs = 5000) {
+    Clock::time_point playToEnd(int timeoutMs = 10000) {
         const int before = finished;
         const auto at = Clock::now();
         EXPECT_EQ(player.play(), PlayResult::Started);
@@ -104,10 +89,12 @@ protected:
         return at;
     }
 
-    // The recording so far, with a little more to catch the capture's lag.
-    std::vector<int16_t> stopRecording() {
-        QTest::qWait(60);
-        return recorder.stop();
+    // The recording of everything played so far.
+    std::vector<int16_t> stopRecording() { return stopWhenCaughtUp(recorder); }
+
+    // Waits until `seconds` of the play have been heard.
+    bool waitHeard(double seconds) {
+        return QTest::qWaitFor([&] { return player.position() >= seconds; }, 5000);
     }
 
     QTemporaryDir dir;
@@ -153,8 +140,8 @@ TEST_P(PlayerFormats, PlaysBackWholeAndAtLevel) {
     // it already passed on.)
     EXPECT_NEAR(spans[0].length(), c.tone.seconds, 0.03) << describe(spans);
     const double onsetDelay = spans[0].start - recorder.secondsAt(playedAt);
-    EXPECT_GE(onsetDelay, -0.01);
-    EXPECT_LT(onsetDelay, kOnsetLatencyS);
+    EXPECT_GE(onsetDelay, -kCaptureSlackS);
+    EXPECT_LT(onsetDelay, kLateS);
     // Channel mixing and sample conversion keep the level.
     const double level = rms(rec, kRate, spans[0].start + 0.1, spans[0].end - 0.1);
     EXPECT_NEAR(toDb(level / kToneRms), 0.0, 1.0);
@@ -231,26 +218,29 @@ TEST(PlayerVolumeValue, IsClampedToTheSliderRange) {
     }
 }
 
-TEST_F(PlayerTest, VolumeChangeIsHeardWithinTheSinkBuffer) {
-    player.open(tone("long.wav", ToneFormat::Wav, {1.0, 48000, 1}));
+TEST_F(PlayerTest, VolumeChangeActsOnThePlayUnderWay) {
+    player.open(tone("long.wav", ToneFormat::Wav, {4.0, 48000, 1}));
     ASSERT_NO_FATAL_FAILURE(startRecording());
     ASSERT_EQ(player.play(), PlayResult::Started);
-    QTest::qWait(400);
+    ASSERT_TRUE(waitHeard(0.3));
     const auto changedAt = Clock::now();
     player.setVolume(-2500);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished == 1; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished == 1; }, 10000));
     const auto rec = stopRecording();
 
+    // Silenced long before the file's end, and the play still lasts it.
     const auto spans = soundSpans(rec, kRate, kThreshold, 0.05);
     ASSERT_EQ(spans.size(), 1u) << describe(spans);
     const double lag = spans[0].end - recorder.secondsAt(changedAt);
-    EXPECT_LT(lag, 0.15) << describe(spans);
+    EXPECT_LT(lag, kLateS) << describe(spans);
+    EXPECT_LT(spans[0].length(), 2.5) << describe(spans);
+    EXPECT_GT(recorder.secondsAt(finishedAt) - spans[0].start, 4.0 - kCaptureSlackS);
     std::cout << "[ measured ] silenced " << lag * 1000 << " ms after setVolume(-2500)\n";
 }
 
 // ------------------------------------------------------------- timing
 
-TEST_F(PlayerTest, StartsPromptlyAtEachPlay) {
+TEST_F(PlayerTest, EveryPlayIsHeardAfterItsCall) {
     player.open(tone("blip.wav", ToneFormat::Wav, {0.2, 48000, 1}));
     ASSERT_NO_FATAL_FAILURE(startRecording());
     std::vector<Clock::time_point> plays;
@@ -270,73 +260,86 @@ TEST_F(PlayerTest, StartsPromptlyAtEachPlay) {
     for (double d : delays)
         std::cout << ' ' << d * 1000;
     std::cout << " (median " << delays[delays.size() / 2] * 1000 << ")\n";
-    EXPECT_LT(delays[delays.size() / 2], 0.1);
-    EXPECT_LT(delays.back(), kOnsetLatencyS);
+    EXPECT_GE(delays.front(), -kCaptureSlackS);
+    EXPECT_LT(delays.back(), kLateS);
 }
 
 TEST_F(PlayerTest, ReportsTheEndOnceAfterTheLastSampleIsHeard) {
     player.open(tone("short.wav", ToneFormat::Wav, {0.3, 48000, 1}));
     ASSERT_NO_FATAL_FAILURE(startRecording());
     ASSERT_EQ(player.play(), PlayResult::Started);
-    QTest::qWait(150);
     EXPECT_TRUE(player.isPlaying());
-    EXPECT_GT(player.position(), 0.03);
-    EXPECT_LT(player.position(), 0.3);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished == 1; }, 3000));
+    // The position is what has been heard, within the file.
+    ASSERT_TRUE(waitHeard(0.03));
+    EXPECT_TRUE(player.isPlaying());
+    EXPECT_LE(player.position(), 0.3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished == 1; }, 5000));
     EXPECT_FALSE(player.isPlaying());
     EXPECT_EQ(player.position(), 0.0);
     const double reportedAt = recorder.secondsAt(finishedAt);
-    QTest::qWait(300);
+    QTest::qWait(1000); // room for a second report, which must not come
     EXPECT_EQ(finished, 1);
     const auto rec = stopRecording();
 
     const auto spans = soundSpans(rec, kRate, kThreshold, 0.05);
     ASSERT_EQ(spans.size(), 1u) << describe(spans);
-    // Within the capture's own few milliseconds of slack.
-    EXPECT_GT(reportedAt, spans[0].end - 0.02);
-    EXPECT_LT(reportedAt, spans[0].end + kFinishLatencyS);
+    // After the last sample heard, within the capture's own slack.
+    EXPECT_GT(reportedAt, spans[0].end - kCaptureSlackS);
+    EXPECT_LT(reportedAt, spans[0].end + kLateS);
     std::cout << "[ measured ] end reported " << (reportedAt - spans[0].end) * 1000
               << " ms after the last sample was heard\n";
 }
 
 TEST_F(PlayerTest, StopSilencesAtOnceAndReportsNoEnd) {
-    player.open(tone("long.wav", ToneFormat::Wav, {1.0, 48000, 1}));
+    player.open(tone("long.wav", ToneFormat::Wav, {4.0, 48000, 1}));
     ASSERT_NO_FATAL_FAILURE(startRecording());
     ASSERT_EQ(player.play(), PlayResult::Started);
-    QTest::qWait(300);
+    ASSERT_TRUE(waitHeard(0.3));
     const auto stoppedAt = Clock::now();
     player.stop();
     EXPECT_FALSE(player.isPlaying());
     EXPECT_EQ(player.position(), 0.0);
-    QTest::qWait(1000);
+    QTest::qWait(1500); // past where a report would come
     EXPECT_EQ(finished, 0);
     const auto rec = stopRecording();
 
+    // Silent from the stop on, long before the file's end.
     const auto spans = soundSpans(rec, kRate, kThreshold, 0.05);
     ASSERT_EQ(spans.size(), 1u) << describe(spans);
-    EXPECT_LT(spans[0].end - recorder.secondsAt(stoppedAt), 0.05) << describe(spans);
+    const double lag = spans[0].end - recorder.secondsAt(stoppedAt);
+    EXPECT_LT(lag, kLateS) << describe(spans);
+    EXPECT_LT(spans[0].length(), 2.5) << describe(spans);
+    std::cout << "[ measured ] silent " << lag * 1000 << " ms after stop()\n";
     // The file stays open: it plays again.
-    EXPECT_NEAR(player.duration(), 1.0, 1e-9);
+    EXPECT_NEAR(player.duration(), 4.0, 1e-9);
 }
 
 TEST_F(PlayerTest, PlayDuringAPlayRestartsFromTheBeginning) {
     player.open(tone("long.wav", ToneFormat::Wav, {1.0, 48000, 1}));
     ASSERT_NO_FATAL_FAILURE(startRecording());
     ASSERT_EQ(player.play(), PlayResult::Started);
-    QTest::qWait(500);
+    ASSERT_TRUE(waitHeard(0.5));
     const auto restartedAt = Clock::now();
     ASSERT_EQ(player.play(), PlayResult::Started);
     EXPECT_TRUE(player.isPlaying());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished == 1; }, 3000));
-    QTest::qWait(300);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished == 1; }, 5000));
+    QTest::qWait(1000);
     EXPECT_EQ(finished, 1) << "the interrupted play reported an end";
     const auto rec = stopRecording();
 
-    // Heard: half of the first play, then the whole file again.
-    const auto spans = soundSpans(rec, kRate, kThreshold, 0.05);
-    ASSERT_EQ(spans.size(), 1u) << describe(spans);
-    EXPECT_NEAR(spans[0].end - recorder.secondsAt(restartedAt), 1.0, 0.1) << describe(spans);
-    EXPECT_NEAR(spans[0].length(), 1.5, 0.1) << describe(spans);
+    // Heard: the first play up to the second play(), then the whole file
+    // (the sound itself, not counting any gap the restart left), and nothing
+    // more.
+    const auto spans = soundSpans(rec, kRate, kThreshold, 0.01);
+    ASSERT_FALSE(spans.empty());
+    const double restart = recorder.secondsAt(restartedAt);
+    double sound = 0.0;
+    for (const Span& span : spans)
+        sound += span.length();
+    EXPECT_NEAR(sound, (restart - spans.front().start) + 1.0, 0.1) << describe(spans);
+    const double afterRestart = spans.back().end - restart;
+    EXPECT_GT(afterRestart, 1.0 - kCaptureSlackS) << describe(spans);
+    EXPECT_LT(afterRestart, 1.0 + kLateS) << describe(spans);
 }
 
 TEST_F(PlayerTest, AStalledOutputStillEndsThePlay) {
@@ -345,11 +348,11 @@ TEST_F(PlayerTest, AStalledOutputStillEndsThePlay) {
         << "the rig's pulseaudio.pid is not found: source the env file of scripts/rig.sh";
     player.open(tone("long.wav", ToneFormat::Wav, {1.0, 48000, 1}));
     ASSERT_EQ(player.play(), PlayResult::Started);
-    QTest::qWait(200);
+    ASSERT_TRUE(waitHeard(0.1));
     {
         const FrozenServer frozen(server);
         // The transmitter must not stay keyed because the server hangs.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return finished == 1; }, 4000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return finished == 1; }, 10000));
         EXPECT_FALSE(player.isPlaying());
     }
     QTest::qWait(200); // the server catches up before the next test
@@ -366,19 +369,19 @@ TEST_F(PlayerTest, DurationIsAnnouncedOncePerOpen) {
     player.open(a);
     player.open(b);
     EXPECT_TRUE(seen.empty()) << "announced from within open()";
-    QTest::qWait(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.size() >= 2; }, 5000));
     ASSERT_EQ(seen.size(), 2u);
     // By the time anyone hears of it, the last file is the open one.
     EXPECT_NEAR(seen[1], 0.25, 0.03);
 
     player.open(dir.filePath("absent.wav"));
-    QTest::qWait(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.size() >= 3; }, 5000));
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[2], 0.0);
 
     player.onDurationKnown = nullptr;
     player.open(a);
-    QTest::qWait(50);
+    QTest::qWait(200); // room for a notice, which must not come
     EXPECT_EQ(seen.size(), 3u);
 }
 
@@ -390,7 +393,7 @@ TEST_F(PlayerTest, APlayerDestroyedBeforeItsNoticeIsNotCalled) {
     doomed->open(a);
     EXPECT_EQ(doomed->play(), PlayResult::Started);
     doomed.reset();
-    QTest::qWait(50);
+    QTest::qWait(200); // room for a notice, which must not come
     EXPECT_EQ(notices, 0);
 }
 
@@ -495,7 +498,8 @@ TEST_P(PlayerBadInput, LeavesNoFileAndFailsToPlay) {
     EXPECT_EQ(player.play(), PlayResult::NothingToPlay);
     EXPECT_FALSE(player.isPlaying());
     EXPECT_EQ(player.position(), 0.0);
-    QTest::qWait(30);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return durationNotices >= 2; }, 5000));
+    QTest::qWait(100); // room for a stray notice or end, which must not come
     EXPECT_EQ(durationNotices, 2);
     EXPECT_EQ(finished, 0);
 }
@@ -527,7 +531,7 @@ TEST(PlayerWithoutFile, FailsToPlay) {
     const PlayResult result = player.play();
     // Either refused, or "played" to nobody and ended.
     if (result == PlayResult::Started)
-        ok = ok && QTest::qWaitFor([&] { return finished == 1; }, 3000);
+        ok = ok && QTest::qWaitFor([&] { return finished == 1; }, 10000);
     else
         ok = ok && result == PlayResult::NothingToPlay;
     std::fflush(nullptr);

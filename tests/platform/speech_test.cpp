@@ -5,15 +5,15 @@
 
 #include "platform/espeakengine.h"
 
+#include "audiorig.h"
 #include "capture.h"
 
-#include <QAudioDevice>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaDevices>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -51,6 +51,9 @@ constexpr double kWithinSpeechS = 0.2;
 // The null sink renders a little ahead of the clock and its monitor passes
 // samples on as rendered: times on the recording hold within this.
 constexpr double kCaptureSlackS = 0.02;
+// A notification or a silence this late is lost, not slow. The figures are
+// printed; targets on them belong to bench/speech_latency.
+constexpr double kLateS = 1.0;
 
 const QString kSentence = QStringLiteral("Ici la balise de Saint-Malo, bonne écoute à tous.");
 const QString kShort = QStringLiteral("Ici la balise de Saint-Malo.");
@@ -59,21 +62,6 @@ const QString kLong = QStringLiteral(
     "Ici la balise de Saint-Malo, émettant depuis le fort national sur cent quarante-quatre "
     "mégahertz huit cents. Merci de vos reports et bonne écoute à tous. Ici la balise de "
     "Saint-Malo, émettant depuis le fort national.");
-
-QString rigProblem() {
-    if (qEnvironmentVariableIsEmpty("PULSE_SERVER") ||
-        qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        return QStringLiteral("PULSE_SERVER or XDG_RUNTIME_DIR is not set: run "
-                              "`scripts/rig.sh start` and source the env file it prints");
-    const QAudioDevice out = QMediaDevices::defaultAudioOutput();
-    if (out.isNull())
-        return QStringLiteral("no audio output: the rig's PulseAudio at %1 does not answer")
-            .arg(qEnvironmentVariable("PULSE_SERVER"));
-    if (out.id() != "ondrix_out")
-        return QStringLiteral("the default output is %1, not the rig's null sink ondrix_out")
-            .arg(QString::fromUtf8(out.id()));
-    return {};
-}
 
 std::string describe(const std::vector<Span>& spans) {
     std::string s;
@@ -201,10 +189,11 @@ protected:
 
     void startRecording() { ASSERT_TRUE(recorder.start()) << recorder.error().toStdString(); }
 
-    // The recording so far, with a little more to catch the capture's lag.
-    std::vector<int16_t> stopRecording() {
-        QTest::qWait(80);
-        return recorder.stop();
+    // The recording of everything played so far.
+    std::vector<int16_t> stopRecording() { return stopWhenCaughtUp(recorder, 0.08); }
+
+    bool waitStarted(int count = 1) {
+        return QTest::qWaitFor([&] { return reports.started >= count; }, 5000);
     }
 
     bool waitFinished(int count, int timeoutMs = 15000) {
@@ -383,13 +372,14 @@ TEST_F(SpeechTest, StartedAndFinishedFrameWhatIsHeard) {
     // lost or badly late notification on a loaded machine; the figures
     // themselves come from bench/speech_latency.
     EXPECT_GT(startLead, -kCaptureSlackS);
-    EXPECT_LT(startLead, 0.15);
+    EXPECT_LT(startLead, kLateS);
     EXPECT_GT(endLag, -kCaptureSlackS);
-    EXPECT_LT(endLag, 0.15);
+    EXPECT_LT(endLag, kLateS);
     // The capture's slack cancels out of the keyed time less the heard time.
     EXPECT_GT(keyed - span.length(), 0.0);
-    EXPECT_LT(keyed - span.length(), 0.2);
-    EXPECT_LT(onset, 0.25);
+    EXPECT_LT(keyed - span.length(), kLateS);
+    EXPECT_GT(onset, -kCaptureSlackS);
+    EXPECT_LT(onset, kLateS);
 }
 
 TEST_F(SpeechTest, AccentsAndSymbolsAreReadAsFrench) {
@@ -430,7 +420,7 @@ TEST_F(SpeechTest, SpeedChangesTheLengthAndARefusedSpeedKeepsThePrevious) {
 
 struct QueueCase {
     const char* name;
-    int secondAfterMs; // when the second speak() comes
+    bool afterStarted; // the second speak() comes once the first is heard
 };
 
 void PrintTo(const QueueCase& c, std::ostream* os) {
@@ -450,9 +440,8 @@ TEST_P(SpeechQueue, ASecondTextFollowsInTheSameBurst) {
 
     ASSERT_NO_FATAL_FAILURE(startRecording());
     engine.speak(kShort);
-    if (GetParam().secondAfterMs > 0) {
-        QTest::qWait(GetParam().secondAfterMs);
-        ASSERT_EQ(reports.started, 1);
+    if (GetParam().afterStarted) {
+        ASSERT_TRUE(waitStarted());
         ASSERT_EQ(reports.finished, 0);
     }
     engine.speak(kShort);
@@ -468,15 +457,15 @@ TEST_P(SpeechQueue, ASecondTextFollowsInTheSameBurst) {
     const double pause = spans[1].start - spans[0].end;
     std::cout << "[ measured ] pause between the two texts: " << pause * 1000 << " ms\n";
     EXPECT_GT(pause, 0.2);
-    EXPECT_LT(pause, 0.4);
+    EXPECT_LT(pause, kLateS);
     const double endLag = at(reports.finishedAt) - spans[1].end;
     EXPECT_GT(endLag, -kCaptureSlackS);
-    EXPECT_LT(endLag, 0.15);
+    EXPECT_LT(endLag, kLateS);
 }
 
 INSTANTIATE_TEST_SUITE_P(When, SpeechQueue,
-                         ::testing::Values(QueueCase{"back_to_back", 0},
-                                           QueueCase{"while_the_first_sounds", 400}),
+                         ::testing::Values(QueueCase{"back_to_back", false},
+                                           QueueCase{"while_the_first_sounds", true}),
                          [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(SpeechTest, BlankTextsSayNothingAndReportNothing) {
@@ -496,13 +485,12 @@ TEST_F(SpeechTest, StopMidSpeechSilencesAndReportsTheEndOnce) {
     ASSERT_NO_FATAL_FAILURE(startRecording());
     engine.speak(kLong);
     engine.speak(kLong); // queued texts go too
+    ASSERT_TRUE(waitStarted());
     QTest::qWait(600);
-    ASSERT_EQ(reports.started, 1);
     const auto stoppedAt = Clock::now();
     engine.stop();
     EXPECT_EQ(reports.finished, 0) << "onFinished came from inside stop()";
-    QTest::qWait(50);
-    EXPECT_EQ(reports.finished, 1);
+    EXPECT_TRUE(waitFinished(1, 5000));
     engine.stop(); // nothing sounds: nothing to report
     QTest::qWait(1000);
     const auto rec = stopRecording();
@@ -511,7 +499,7 @@ TEST_F(SpeechTest, StopMidSpeechSilencesAndReportsTheEndOnce) {
     const Span span = heard(rec);
     const double lag = span.end - at(stoppedAt);
     std::cout << "[ measured ] silent " << lag * 1000 << " ms after stop()\n";
-    EXPECT_LT(lag, 0.2) << describe(speechSpans(rec));
+    EXPECT_LT(lag, kLateS) << describe(speechSpans(rec));
     EXPECT_GT(span.length(), 0.3);
 }
 
@@ -528,12 +516,12 @@ TEST_F(SpeechTest, StopBeforeTheFirstSampleReportsNothing) {
 TEST_F(SpeechTest, AfterAStopTheEndComesBeforeTheNextStart) {
     ASSERT_EQ(engine.setSpeed(300), SpeechResult::Ok);
     engine.speak(kLong);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.started == 1; }, 2000));
+    ASSERT_TRUE(waitStarted());
     QTest::qWait(200);
     engine.stop();
     engine.speak(kShort);
     ASSERT_TRUE(waitFinished(2));
-    QTest::qWait(200);
+    QTest::qWait(200); // room for a stray report, which must not come
     EXPECT_EQ(joined(reports.order), "started finished started finished");
 }
 
@@ -572,14 +560,15 @@ TEST_F(SpeechTest, AnEngineDestroyedWhileSpeakingFallsSilentAndCallsNothing) {
     ASSERT_NO_FATAL_FAILURE(startRecording());
     doomed->speak(kLong);
     doomed->speak(kLong);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.started == 1; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return seen.started == 1; }, 5000));
     QTest::qWait(200);
     const auto destroyedAt = Clock::now();
     doomed.reset();
-    QTest::qWait(500);
+    QTest::qWait(1500); // room for a report, which must not come
     const auto rec = stopRecording();
     EXPECT_EQ(joined(seen.order), "started");
-    EXPECT_LT(heard(rec).end - at(destroyedAt), 0.2);
+    // Some forty seconds were queued.
+    EXPECT_LT(heard(rec).end - at(destroyedAt), kLateS);
 }
 
 // ------------------------------------------------------------- volume
@@ -634,19 +623,24 @@ INSTANTIATE_TEST_SUITE_P(Levels, SpeechVolume,
                                            VolumeCase{"below_zero_is_zero", -20, NAN}),
                          [](const auto& p) { return std::string(p.param.name); });
 
-TEST_F(SpeechTest, VolumeChangeIsHeardWithinTheSinkBuffer) {
+TEST_F(SpeechTest, VolumeChangeActsOnTheSpeechUnderWay) {
     ASSERT_NO_FATAL_FAILURE(startRecording());
     engine.speak(kLong);
+    ASSERT_TRUE(waitStarted());
     QTest::qWait(600);
     const auto changedAt = Clock::now();
     engine.setVolume(0);
-    QTest::qWait(500);
+    // Twenty seconds of speech go on, silent, well past the bound below.
+    QTest::qWait(2500);
+    EXPECT_EQ(reports.finished, 0);
     engine.stop();
-    QTest::qWait(100);
+    EXPECT_TRUE(waitFinished(1, 5000));
     const auto rec = stopRecording();
-    const double lag = heard(rec).end - at(changedAt);
+    const Span span = heard(rec);
+    EXPECT_GT(span.length(), 0.0) << "nothing heard before the change";
+    const double lag = span.end - at(changedAt);
     std::cout << "[ measured ] silent " << lag * 1000 << " ms after setVolume(0)\n";
-    EXPECT_LT(lag, 0.15);
+    EXPECT_LT(lag, kLateS);
     EXPECT_EQ(joined(reports.order), "started finished");
 }
 
@@ -677,23 +671,43 @@ TEST_F(SpeechTest, ALongTextNeverHoldsTheEventLoop) {
     longest = 0;
     last = clock.nsecsElapsed();
 
+    // Synthesis is held five seconds of speech into the text until onStarted
+    // is seen: the speech must start while synthesis goes on, not once the
+    // whole text is ready. (Shared with the worker, which may look at it
+    // after this test's body.)
+    struct Synthesis {
+        std::atomic<int> onUiThread{0};
+        std::atomic<bool> release{false};
+    };
+    const auto synthesis = std::make_shared<Synthesis>();
+    const auto releaseOnExit = qScopeGuard([synthesis] { synthesis->release = true; });
+    QThread* const uiThread = QThread::currentThread();
+    engine.setSynthesisCheck([synthesis, uiThread](qint64 before) {
+        if (QThread::currentThread() == uiThread)
+            ++synthesis->onUiThread;
+        while (before >= 5 * 22050 && !synthesis->release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return QString();
+    });
+
     const auto spokenAt = Clock::now();
     engine.speak(text);
     const double callMs =
         std::chrono::duration<double, std::milli>(Clock::now() - spokenAt).count();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.started == 1; }, 2000));
+    ASSERT_TRUE(waitStarted());
+    synthesis->release = true;
     const double startMs =
         std::chrono::duration<double, std::milli>(reports.startedAt - spokenAt).count();
     QTest::qWait(3000);
     engine.stop();
-    ASSERT_TRUE(waitFinished(1, 1000));
+    ASSERT_TRUE(waitFinished(1, 5000));
     probe.stop();
 
     std::cout << "[ measured ] 2000 characters: speak() took " << callMs << " ms, onStarted "
               << startMs << " ms after it; longest event-loop stall while speaking "
               << static_cast<double>(longest) / 1e6 << " ms\n";
-    EXPECT_LT(static_cast<double>(longest) / 1e6, 200.0);
-    EXPECT_LT(startMs, 200.0);
+    EXPECT_EQ(synthesis->onUiThread, 0) << "synthesis ran on the UI thread";
+    EXPECT_LT(static_cast<double>(longest) / 1e6, kLateS * 1000.0);
     EXPECT_EQ(joined(reports.order), "started finished");
 }
 
@@ -735,8 +749,8 @@ TEST_P(SpeechFault, EndsTheSpeechWhereItHappened) {
     engine.speak(kShort);
     engine.speak(kShort);
     engine.speak(kShort);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.errors.isEmpty(); }, 5000));
-    QTest::qWait(500);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.errors.isEmpty(); }, 10000));
+    QTest::qWait(500); // room for a stray report, which must not come
     const auto rec = stopRecording();
 
     EXPECT_EQ(joined(reports.order), c.expectedOrder);
@@ -747,7 +761,7 @@ TEST_P(SpeechFault, EndsTheSpeechWhereItHappened) {
     if (heardS > 0) {
         const double errorLag = at(reports.errorAt) - span.end;
         EXPECT_GT(errorLag, -kCaptureSlackS);
-        EXPECT_LT(errorLag, 0.2);
+        EXPECT_LT(errorLag, kLateS);
     }
 
     // Nothing is left behind: the engine speaks again.
@@ -775,8 +789,8 @@ TEST_F(SpeechTest, AHungEngineStillReleasesTheTransmitter) {
         return QString();
     });
     engine.speak(kSentence);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.started == 1; }, 2000));
-    const bool ended = QTest::qWaitFor([&] { return reports.finished == 1; }, 6000);
+    ASSERT_TRUE(waitStarted());
+    const bool ended = QTest::qWaitFor([&] { return reports.finished == 1; }, 15000);
     *release = true;
     EXPECT_TRUE(ended);
     EXPECT_EQ(joined(reports.order), "started error finished");
@@ -787,11 +801,11 @@ TEST_F(SpeechTest, AStalledOutputStillReleasesTheTransmitter) {
     ASSERT_GT(server, 0)
         << "the rig's pulseaudio.pid is not found: source the env file of scripts/rig.sh";
     engine.speak(kLong);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.started == 1; }, 2000));
+    ASSERT_TRUE(waitStarted());
     QTest::qWait(200);
     {
         const FrozenServer frozen(server);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return reports.finished == 1; }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return reports.finished == 1; }, 10000));
     }
     EXPECT_EQ(joined(reports.order), "started error finished");
     QTest::qWait(200); // the server catches up before the next test
@@ -868,7 +882,7 @@ TEST(EspeakWithoutDataDeathTest, IsNotCreatedAndSaysNothing) {
     engine.speak(kShort);
     const bool ended = QTest::qWaitFor(
         [&] { return reports.finished == 1 || (!reports.errors.isEmpty() && !reports.started); },
-        4000);
+        10000);
     QTest::qWait(200);
     const std::string order = joined(reports.order);
     // Either refused at once, or "spoken" to nobody and ended.

@@ -173,6 +173,11 @@ double NullSinkRecorder::secondsAt(Clock::time_point when) const {
     return std::chrono::duration<double>(when - origin_).count();
 }
 
+double NullSinkRecorder::recordedSeconds() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<double>(samples_.size()) / kRate;
+}
+
 std::vector<Span> soundSpans(const std::vector<int16_t>& samples, int rate, double threshold,
                              double minGapS) {
     std::vector<Span> spans;

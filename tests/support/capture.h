@@ -36,6 +36,10 @@ public:
     // Seconds into the recording at which something played at `when` was
     // heard; only known once samples have arrived.
     double secondsAt(std::chrono::steady_clock::time_point when) const;
+    // How much has been recorded so far. The capture lags what is played by
+    // a few milliseconds, more on a loaded machine: a test waits for
+    // recordedSeconds() to pass secondsAt(now) rather than for a fixed time.
+    double recordedSeconds() const;
     QString error() const { return error_; }
     // CPU time spent so far by the recording thread (0 when not recording), so
     // that CPU measurements of the program under test can leave it out.
