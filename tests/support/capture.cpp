@@ -25,7 +25,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr auto kStartTimeout = std::chrono::seconds(5);
+// parec starts in well under a second; a loaded machine may take many times that.
+constexpr auto kStartTimeout = std::chrono::seconds(20);
 
 } // namespace
 
@@ -166,6 +167,11 @@ std::vector<int16_t> NullSinkRecorder::stop() {
     return samples_;
 }
 
+std::vector<int16_t> NullSinkRecorder::samples() const {
+    std::lock_guard lock(mutex_);
+    return samples_;
+}
+
 double NullSinkRecorder::secondsAt(Clock::time_point when) const {
     std::lock_guard lock(mutex_);
     if (!haveOrigin_)
@@ -207,6 +213,15 @@ std::vector<double> onsets(const std::vector<int16_t>& samples, int rate, double
         if (s.start > 0.0)
             times.push_back(s.start);
     return times;
+}
+
+size_t spansHeardWhole(const std::vector<int16_t>& samples, int rate, double threshold,
+                       double minGapS) {
+    const std::vector<Span> spans = soundSpans(samples, rate, threshold, minGapS);
+    const double recorded = static_cast<double>(samples.size()) / rate;
+    if (!spans.empty() && recorded - spans.back().end <= minGapS)
+        return spans.size() - 1;
+    return spans.size();
 }
 
 double soundSeconds(const std::vector<int16_t>& samples, int rate, double threshold,

@@ -33,6 +33,9 @@ public:
     bool start();
     // Ends the recording and returns it (empty if it never started).
     std::vector<int16_t> stop();
+    // What has been recorded so far, the recording going on: tests wait on it
+    // for what they expect to hear.
+    std::vector<int16_t> samples() const;
     // Seconds into the recording at which something played at `when` was
     // heard; only known once samples have arrived.
     double secondsAt(std::chrono::steady_clock::time_point when) const;
@@ -76,6 +79,11 @@ std::vector<Span> soundSpans(const std::vector<int16_t>& samples, int rate, doub
 // already going when the recording began is not an onset.
 std::vector<double> onsets(const std::vector<int16_t>& samples, int rate, double threshold,
                            double minSilenceS);
+
+// How many stretches of sound (see soundSpans) are over for sure: followed by
+// more than `minGapS` of silence, so that no later sound can join them.
+size_t spansHeardWhole(const std::vector<int16_t>& samples, int rate, double threshold,
+                       double minGapS);
 
 // Total length of the sound (see soundSpans), in seconds.
 double soundSeconds(const std::vector<int16_t>& samples, int rate, double threshold,
