@@ -44,6 +44,7 @@ bool NullSinkRecorder::start() {
         samples_.clear();
         hasOddByte_ = false;
         haveOrigin_ = false;
+        arrivals_.clear();
     }
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
         error_ = QStringLiteral("PULSE_SERVER is not set: source the env file of scripts/rig.sh");
@@ -142,6 +143,7 @@ void NullSinkRecorder::readLoop(int fd) {
             oddByte_ = p[left - 1];
             hasOddByte_ = true;
         }
+        arrivals_.emplace_back(samples_.size(), arrived);
         const auto recorded = std::chrono::duration_cast<Clock::duration>(
             std::chrono::duration<double>(static_cast<double>(samples_.size()) / kRate));
         const auto origin = arrived - recorded;
@@ -170,6 +172,14 @@ std::vector<int16_t> NullSinkRecorder::stop() {
 std::vector<int16_t> NullSinkRecorder::samples() const {
     std::lock_guard lock(mutex_);
     return samples_;
+}
+
+Clock::time_point NullSinkRecorder::arrivedAt(double seconds) const {
+    const auto index = static_cast<size_t>(std::max(0.0, std::floor(seconds * kRate)));
+    std::lock_guard lock(mutex_);
+    const auto it = std::upper_bound(arrivals_.begin(), arrivals_.end(), index,
+                                     [](size_t i, const auto& a) { return i < a.first; });
+    return it == arrivals_.end() ? Clock::time_point::max() : it->second;
 }
 
 double NullSinkRecorder::secondsAt(Clock::time_point when) const {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <sys/types.h>
@@ -39,6 +40,11 @@ public:
     // Seconds into the recording at which something played at `when` was
     // heard; only known once samples have arrived.
     double secondsAt(std::chrono::steady_clock::time_point when) const;
+    // When the sample at `seconds` into the recording reached this program:
+    // always after it was played, however late the sound server runs, so
+    // what happened before it surely happened before the sample was heard.
+    // time_point::max() while it has not arrived.
+    std::chrono::steady_clock::time_point arrivedAt(double seconds) const;
     QString error() const { return error_; }
     // CPU time spent so far by the recording thread (0 when not recording), so
     // that CPU measurements of the program under test can leave it out.
@@ -60,6 +66,8 @@ private:
     // was heard, give or take the capture's own small latency.
     bool haveOrigin_ = false;
     std::chrono::steady_clock::time_point origin_;
+    // For each read: the samples recorded once it was added, and when.
+    std::vector<std::pair<size_t, std::chrono::steady_clock::time_point>> arrivals_;
 };
 
 // A stretch of sound, in seconds from the start of a recording.
