@@ -7,6 +7,7 @@
 #include "ptyrig.h"
 #include "testexit.h"
 #include "tonefile.h"
+#include "waituntil.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,6 +34,11 @@ using namespace ondrix::test;
 namespace {
 
 const QString kDejaLance = QStringLiteral("Le logiciel est déjà lancé !");
+
+// How long a child may take to start, to say a line or to end: the program
+// needs a few seconds at most, an instrumented build on a loaded machine many
+// times that. Only a failure ever waits this long.
+constexpr int kPatienceMs = 30000;
 
 // Settings as "key=value" texts, written to D/parametres.ini.
 void writeSettings(const QString& dir, const QMap<QString, QString>& params) {
@@ -105,7 +111,8 @@ public:
         }
     }
 
-    bool waitStarted() { return proc_.waitForStarted(5000); }
+    bool waitStarted() { return proc_.waitForStarted(kPatienceMs); }
+    bool running() const { return proc_.state() != QProcess::NotRunning; }
     std::chrono::steady_clock::time_point launchedAt() const { return started_; }
     qint64 pid() const { return proc_.processId(); }
 
@@ -182,20 +189,30 @@ TEST_F(HeadlessEndToEnd, RunsTheStoredFileCycleAndSavesEverythingOnSigterm) {
 
     Beacon beacon(dir.path());
     ASSERT_TRUE(beacon.waitStarted());
-    ASSERT_TRUE(beacon.waitForLine(QStringLiteral("Émission du fichier"), 10000))
+    ASSERT_TRUE(beacon.waitForLine(QStringLiteral("Émission du fichier"), kPatienceMs))
         << beacon.out().toStdString();
-    // Sendings at 0, 7 and 14 s; the third heard whole.
-    ASSERT_FALSE(beacon.waitForLine(QStringLiteral("Arrêt"), 15500)) << "it stopped by itself";
+    // Sendings at 0, 7 and 14 s: on until the third is heard whole.
+    const bool heard = waitUntil(
+        [&] {
+            return spansHeardWhole(rec.samples(), NullSinkRecorder::kRate, 0.05, 0.5) >= 3 ||
+                   !beacon.running();
+        },
+        std::chrono::seconds(40));
+    ASSERT_TRUE(beacon.running()) << "it stopped by itself: " << beacon.out().toStdString();
+    EXPECT_TRUE(heard) << "three sendings not heard within 40 s";
+    EXPECT_FALSE(beacon.out().contains(QStringLiteral("Arrêt"))) << "it stopped by itself";
     beacon.terminate();
-    const int status = beacon.waitExit(10000);
+    const int status = beacon.waitExit(kPatienceMs);
     const std::vector<int16_t> samples = rec.stop();
     EXPECT_EQ(status, 0) << beacon.err().toStdString();
 
     const std::vector<double> on = onsets(samples, NullSinkRecorder::kRate, 0.05, 0.5);
     ASSERT_EQ(on.size(), 3u) << "onsets heard: " << on.size();
+    // One sending per period, not one a whole second early or late: the logic
+    // tests hold the exact period; bench/headless_onset measures the start.
     const double expected[] = {0.0, 7.0, 14.0};
     for (size_t i = 0; i < 3; ++i)
-        EXPECT_NEAR(on[i] - on[0], expected[i], 0.150) << "sending " << i;
+        EXPECT_NEAR(on[i] - on[0], expected[i], 0.9) << "sending " << i;
     std::printf("measure: headless launch to first onset: %.0f ms\n",
                 (on[0] - rec.secondsAt(beacon.launchedAt())) * 1000.0);
 
@@ -259,7 +276,7 @@ TEST_F(HeadlessEndToEnd, EndsWithAClearMessageWhenTheCycleCannotStart) {
         writeSettings(dir.path(), params);
         Beacon beacon(dir.path());
         ASSERT_TRUE(beacon.waitStarted());
-        EXPECT_EQ(beacon.waitExit(15000), 1);
+        EXPECT_EQ(beacon.waitExit(kPatienceMs), 1);
         EXPECT_TRUE(beacon.err().contains(QString::fromUtf8(c.says))) << beacon.err().toStdString();
         EXPECT_FALSE(beacon.out().contains(QStringLiteral("Cycle démarré")))
             << beacon.out().toStdString();
@@ -335,13 +352,14 @@ protected:
 TEST_F(TwoCopies, TheSecondEndsAtOnceWithoutTouchingTheSettingsOrItsPort) {
     settings("0");
     Beacon one(dir.path(), QFile::encodeName(first.path()));
-    ASSERT_TRUE(one.waitForLine(QStringLiteral("PTT activé"), 10000)) << one.out().toStdString();
+    ASSERT_TRUE(one.waitForLine(QStringLiteral("PTT activé"), kPatienceMs))
+        << one.out().toStdString();
     const FileStamp before = stamp(ini());
     OpenWatch opens(second.path());
     ASSERT_TRUE(opens.isValid());
 
     Beacon two(dir.path(), QFile::encodeName(second.path()));
-    EXPECT_EQ(two.waitExit(10000), 1);
+    EXPECT_EQ(two.waitExit(kPatienceMs), 1);
     EXPECT_EQ(two.err().trimmed(), kDejaLance);
     EXPECT_TRUE(two.out().isEmpty()) << two.out().toStdString();
     EXPECT_TRUE(stamp(ini()) == before) << "the second copy changed the settings file";
@@ -351,18 +369,19 @@ TEST_F(TwoCopies, TheSecondEndsAtOnceWithoutTouchingTheSettingsOrItsPort) {
     // The first copy runs on, and stops cleanly.
     EXPECT_FALSE(one.out().contains(QStringLiteral("Arrêt")));
     one.terminate();
-    EXPECT_EQ(one.waitExit(10000), 0) << one.err().toStdString();
+    EXPECT_EQ(one.waitExit(kPatienceMs), 0) << one.err().toStdString();
 }
 
 TEST_F(TwoCopies, BothRunWhenSeveralCopiesAreAllowed) {
     settings("1");
     Beacon one(dir.path(), QFile::encodeName(first.path()));
-    ASSERT_TRUE(one.waitForLine(QStringLiteral("PTT activé"), 10000)) << one.out().toStdString();
+    ASSERT_TRUE(one.waitForLine(QStringLiteral("PTT activé"), kPatienceMs))
+        << one.out().toStdString();
     OpenWatch opens(second.path());
     ASSERT_TRUE(opens.isValid());
 
     Beacon two(dir.path(), QFile::encodeName(second.path()));
-    ASSERT_TRUE(two.waitForLine(QStringLiteral("PTT activé"), 10000))
+    ASSERT_TRUE(two.waitForLine(QStringLiteral("PTT activé"), kPatienceMs))
         << two.out().toStdString() << two.err().toStdString();
     // What the refusal above is checked against: a copy that runs opens its port.
     EXPECT_GE(opens.opens(), 1);
@@ -370,8 +389,8 @@ TEST_F(TwoCopies, BothRunWhenSeveralCopiesAreAllowed) {
 
     one.terminate();
     two.terminate();
-    EXPECT_EQ(one.waitExit(10000), 0) << one.err().toStdString();
-    EXPECT_EQ(two.waitExit(10000), 0) << two.err().toStdString();
+    EXPECT_EQ(one.waitExit(kPatienceMs), 0) << one.err().toStdString();
+    EXPECT_EQ(two.waitExit(kPatienceMs), 0) << two.err().toStdString();
 }
 
 int main(int argc, char** argv) {

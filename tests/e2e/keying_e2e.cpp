@@ -9,6 +9,7 @@
 #include "support/fakes.h"
 #include "testexit.h"
 #include "tonefile.h"
+#include "waituntil.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -38,10 +39,15 @@ void runFor(int ms) {
 }
 
 constexpr double kClockResolutionS = 0.010;
+// Sound, and the silence that separates two sendings (a spoken message's
+// pauses are shorter).
+constexpr double kThreshold = 0.02;
+constexpr double kSendingGapS = 0.7;
 
 struct Edge {
     double at; // seconds into the recording
     bool keyed;
+    std::chrono::steady_clock::time_point when;
 };
 
 // RTS rises and falls from the shim's log, on the recording's time line.
@@ -56,7 +62,7 @@ std::vector<Edge> rtsEdges(const ModemLines& lines, const NullSinkRecorder& rec)
             continue;
         rts = now;
         const auto when = std::chrono::steady_clock::time_point(std::chrono::nanoseconds(e.ns));
-        edges.push_back({rec.secondsAt(when), now});
+        edges.push_back({rec.secondsAt(when), now, when});
     }
     return edges;
 }
@@ -75,7 +81,7 @@ protected:
     // Checks every sending heard: keyed before it starts, released after it ends.
     void expectKeyedAroundEachSending(const std::vector<int16_t>& samples, size_t sendings,
                                       const char* what) {
-        const auto spans = soundSpans(samples, NullSinkRecorder::kRate, 0.02, 0.7);
+        const auto spans = soundSpans(samples, NullSinkRecorder::kRate, kThreshold, kSendingGapS);
         const auto edges = rtsEdges(lines, rec);
         ASSERT_EQ(spans.size(), sendings) << what;
         ASSERT_EQ(edges.size(), 2 * sendings) << what;
@@ -86,19 +92,41 @@ protected:
             ASSERT_TRUE(on.keyed && !off.keyed);
             leads.push_back(spans[i].start - on.at);
             tails.push_back(off.at - spans[i].end);
-            // Keying comes first by construction; the recording's clock only
-            // places samples to within about 10 ms.
-            EXPECT_GT(leads.back(), -kClockResolutionS)
+            // Keyed before the first sample reached the recorder, which is
+            // after it was played: an order that holds however late the sound
+            // server runs (the recording's own time line can then place a
+            // sample before it was written). The recording's clock places the
+            // release to within about 10 ms. The upper bounds only say the
+            // edges belong to this sending: how long they take is measured by
+            // bench/ptt_latency, bench/speech_latency and scripts/measure.sh.
+            EXPECT_LT(on.when, rec.arrivedAt(spans[i].start))
                 << what << " sending " << i << ": keyed after the sound";
-            EXPECT_LT(leads.back(), 0.100) << what << " sending " << i;
+            EXPECT_LT(leads.back(), 1.0) << what << " sending " << i;
             EXPECT_GT(tails.back(), -kClockResolutionS)
                 << what << " sending " << i << ": released too early";
-            EXPECT_LT(tails.back(), 0.150) << what << " sending " << i;
+            EXPECT_LT(tails.back(), 1.0) << what << " sending " << i;
         }
         for (size_t i = 0; i < sendings; ++i)
             std::printf("measure: %s sending %zu: keyed %.1f ms before the first sample, "
                         "released %.1f ms after the last\n",
                         what, i, leads[i] * 1000, tails[i] * 1000);
+    }
+
+    // Runs until `sendings` have been heard whole and released; false after
+    // `timeout`.
+    bool runSendings(size_t sendings, std::chrono::seconds timeout) {
+        return waitUntil(
+            [&] {
+                return spansHeardWhole(rec.samples(), NullSinkRecorder::kRate, kThreshold,
+                                       kSendingGapS) >= sendings &&
+                       rtsEdges(lines, rec).size() >= 2 * sendings;
+            },
+            timeout);
+    }
+    // Once the cycle is stopped: the lines drop.
+    bool linesDrop() {
+        return waitUntil([&] { return (lines.bits() & (TIOCM_RTS | TIOCM_DTR)) == 0; },
+                         std::chrono::seconds(10));
     }
 
     Pty pty;
@@ -126,9 +154,9 @@ TEST_F(KeyingEndToEnd, FileSendingsAreKeyedAroundTheirAudio) {
     p.BTPlay_Click();
     ASSERT_EQ(startButtonPicture(p.state().cycle), StartButtonPicture::Stop);
     EXPECT_TRUE(p.state().radio.keyed) << "not keyed at the start";
-    runFor(8600); // sendings at 0 and 7 s
+    EXPECT_TRUE(runSendings(2, std::chrono::seconds(40))) << "sendings at 0 and 7 s";
     p.BTPlay_Click();
-    runFor(200);
+    EXPECT_TRUE(linesDrop());
     expectKeyedAroundEachSending(rec.stop(), 2, "file");
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(lines.bits() & (TIOCM_RTS | TIOCM_DTR), 0);
@@ -154,9 +182,11 @@ TEST_F(KeyingEndToEnd, SpeechIsKeyedAroundTheVoiceAtEveryPeriod) {
     runFor(300);
     p.BTPlay_Click();
     ASSERT_EQ(startButtonPicture(p.state().cycle), StartButtonPicture::Stop);
-    runFor(5000 * (sendings - 1) + 3500); // a sending every 5 s, each about 3 s long
+    // A sending every 5 s, each about 3 s long.
+    EXPECT_TRUE(runSendings(static_cast<size_t>(sendings), std::chrono::seconds(5 * sendings + 30)))
+        << sendings << " sendings";
     p.BTPlay_Click();
-    runFor(300);
+    EXPECT_TRUE(linesDrop());
     expectKeyedAroundEachSending(rec.stop(), static_cast<size_t>(sendings), "speech");
     EXPECT_EQ(lines.bits() & (TIOCM_RTS | TIOCM_DTR), 0);
 }

@@ -30,7 +30,7 @@ TEST(WindowEnds, ClosingRunsTheShutDownOnceWhateverAsksForIt) {
     Application app(AppOptions{tmp.path(), &dialogs});
     QSignalSpy stopped(&app.station(), &Station::stopped);
     app.window().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.window()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.window(), 30000));
     ASSERT_FALSE(app.presenter().unloaded());
     QFile::remove(ini);
 

@@ -13,7 +13,7 @@ if [ "${1:-}" != --inner ]; then
     for tool in xvfb-run xauth xwininfo import convert; do
         command -v "$tool" >/dev/null || { echo "missing tool: $tool" >&2; exit 1; }
     done
-    exec timeout 15 xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inner "$1" "$2"
+    exec timeout 80 xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inner "$1" "$2"
 fi
 
 ondrix=$2
@@ -36,10 +36,14 @@ trap cleanup EXIT
 QT_QPA_PLATFORM=xcb "$ondrix" --dir "$work" >"$work/out.log" 2>&1 &
 pid=$!
 
-# Wait for the window to map (at most 8 s), then a moment for its first paint.
+# Seconds since the epoch, for the deadlines below: generous, since a loaded
+# machine or an instrumented build is slow, and only a failure waits that long.
+now() { date +%s; }
+
+# Wait for the window to map.
 id=
-i=0
-while [ $i -lt 80 ]; do
+deadline=$(($(now) + 30))
+while [ "$(now)" -lt "$deadline" ]; do
     if ! kill -0 "$pid" 2>/dev/null; then
         echo "ondrix exited before showing its window:" >&2
         cat "$work/out.log" >&2
@@ -49,28 +53,39 @@ while [ $i -lt 80 ]; do
     [ -n "$id" ] && xwininfo -id "$id" | grep -q 'Map State: IsViewable' && break
     id=
     sleep 0.1
-    i=$((i + 1))
 done
 [ -n "$id" ] || { echo "no window titled 'Ondrix v0.1' appeared" >&2; exit 1; }
-sleep 0.5
 
-# The window alone, cut from the root so what is checked is what shows.
-geom=$(xwininfo -id "$id" | awk '
-    /Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-    /Width:/ { w = $NF } /Height:/ { h = $NF }
-    END { printf "%dx%d+%d+%d", w, h, x, y }')
-import -window root -crop "$geom" +repage "$shot"
-kill -0 "$pid" 2>/dev/null || { echo "ondrix died while being captured" >&2; exit 1; }
-
-size=$(convert "$shot" -format '%wx%h' info:)
-stddev=$(convert "$shot" -colorspace Gray -format '%[fx:standard_deviation]' info:)
-colours=$(convert "$shot" -format '%k' info:)
+# Screenshots until one shows the window drawn: its first paint comes some time
+# after it maps. A blank or flat-filled window has a grey deviation near 0 and
+# a handful of colours; text and icons give many anti-aliased shades.
+problem=
+deadline=$(($(now) + 30))
+while :; do
+    kill -0 "$pid" 2>/dev/null || { echo "ondrix died while being captured" >&2; exit 1; }
+    # The window alone, cut from the root so what is checked is what shows.
+    geom=$(xwininfo -id "$id" | awk '
+        /Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /Width:/ { w = $NF } /Height:/ { h = $NF }
+        END { printf "%dx%d+%d+%d", w, h, x, y }')
+    import -window root -crop "$geom" +repage "$shot"
+    size=$(convert "$shot" -format '%wx%h' info:)
+    stddev=$(convert "$shot" -colorspace Gray -format '%[fx:standard_deviation]' info:)
+    colours=$(convert "$shot" -format '%k' info:)
+    w=${size%x*}
+    h=${size#*x}
+    if ! { [ "$w" -ge 400 ] && [ "$h" -ge 200 ]; }; then
+        problem="window too small: $size"
+    elif ! awk -v s="$stddev" 'BEGIN { exit !(s > 0.05) }'; then
+        problem="screenshot looks blank"
+    elif [ "$colours" -le 32 ]; then
+        problem="too few colours: $colours"
+    else
+        problem=
+    fi
+    [ -z "$problem" ] && break
+    [ "$(now)" -lt "$deadline" ] || break
+    sleep 0.2
+done
 echo "window $geom, screenshot $size, grey standard deviation $stddev, $colours colours: $shot"
-
-# A blank or flat-filled window has a deviation near 0 and a handful of colours;
-# text and icons give many anti-aliased shades.
-w=${size%x*}
-h=${size#*x}
-[ "$w" -ge 400 ] && [ "$h" -ge 200 ] || { echo "window too small: $size" >&2; exit 1; }
-awk -v s="$stddev" 'BEGIN { exit !(s > 0.05) }' || { echo "screenshot looks blank" >&2; exit 1; }
-[ "$colours" -gt 32 ] || { echo "too few colours: $colours" >&2; exit 1; }
+[ -z "$problem" ] || { echo "$problem" >&2; exit 1; }

@@ -25,7 +25,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr auto kStartTimeout = std::chrono::seconds(5);
+// parec starts in well under a second; a loaded machine may take many times that.
+constexpr auto kStartTimeout = std::chrono::seconds(20);
 
 } // namespace
 
@@ -43,6 +44,7 @@ bool NullSinkRecorder::start() {
         samples_.clear();
         hasOddByte_ = false;
         haveOrigin_ = false;
+        arrivals_.clear();
     }
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
         error_ = QStringLiteral("PULSE_SERVER is not set: source the env file of scripts/rig.sh");
@@ -141,6 +143,7 @@ void NullSinkRecorder::readLoop(int fd) {
             oddByte_ = p[left - 1];
             hasOddByte_ = true;
         }
+        arrivals_.emplace_back(samples_.size(), arrived);
         const auto recorded = std::chrono::duration_cast<Clock::duration>(
             std::chrono::duration<double>(static_cast<double>(samples_.size()) / kRate));
         const auto origin = arrived - recorded;
@@ -164,6 +167,19 @@ std::vector<int16_t> NullSinkRecorder::stop() {
         reader_.join();
     std::lock_guard lock(mutex_);
     return samples_;
+}
+
+std::vector<int16_t> NullSinkRecorder::samples() const {
+    std::lock_guard lock(mutex_);
+    return samples_;
+}
+
+Clock::time_point NullSinkRecorder::arrivedAt(double seconds) const {
+    const auto index = static_cast<size_t>(std::max(0.0, std::floor(seconds * kRate)));
+    std::lock_guard lock(mutex_);
+    const auto it = std::upper_bound(arrivals_.begin(), arrivals_.end(), index,
+                                     [](size_t i, const auto& a) { return i < a.first; });
+    return it == arrivals_.end() ? Clock::time_point::max() : it->second;
 }
 
 double NullSinkRecorder::secondsAt(Clock::time_point when) const {
@@ -212,6 +228,15 @@ std::vector<double> onsets(const std::vector<int16_t>& samples, int rate, double
         if (s.start > 0.0)
             times.push_back(s.start);
     return times;
+}
+
+size_t spansHeardWhole(const std::vector<int16_t>& samples, int rate, double threshold,
+                       double minGapS) {
+    const std::vector<Span> spans = soundSpans(samples, rate, threshold, minGapS);
+    const double recorded = static_cast<double>(samples.size()) / rate;
+    if (!spans.empty() && recorded - spans.back().end <= minGapS)
+        return spans.size() - 1;
+    return spans.size();
 }
 
 double soundSeconds(const std::vector<int16_t>& samples, int rate, double threshold,

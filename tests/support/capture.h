@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <sys/types.h>
@@ -33,6 +34,9 @@ public:
     bool start();
     // Ends the recording and returns it (empty if it never started).
     std::vector<int16_t> stop();
+    // What has been recorded so far, the recording going on: tests wait on it
+    // for what they expect to hear.
+    std::vector<int16_t> samples() const;
     // Seconds into the recording at which something played at `when` was
     // heard; only known once samples have arrived.
     double secondsAt(std::chrono::steady_clock::time_point when) const;
@@ -40,6 +44,11 @@ public:
     // a few milliseconds, more on a loaded machine: a test waits for
     // recordedSeconds() to pass secondsAt(now) rather than for a fixed time.
     double recordedSeconds() const;
+    // When the sample at `seconds` into the recording reached this program:
+    // always after it was played, however late the sound server runs, so
+    // what happened before it surely happened before the sample was heard.
+    // time_point::max() while it has not arrived.
+    std::chrono::steady_clock::time_point arrivedAt(double seconds) const;
     QString error() const { return error_; }
     // CPU time spent so far by the recording thread (0 when not recording), so
     // that CPU measurements of the program under test can leave it out.
@@ -61,6 +70,8 @@ private:
     // was heard, give or take the capture's own small latency.
     bool haveOrigin_ = false;
     std::chrono::steady_clock::time_point origin_;
+    // For each read: the samples recorded once it was added, and when.
+    std::vector<std::pair<size_t, std::chrono::steady_clock::time_point>> arrivals_;
 };
 
 // A stretch of sound, in seconds from the start of a recording.
@@ -80,6 +91,11 @@ std::vector<Span> soundSpans(const std::vector<int16_t>& samples, int rate, doub
 // already going when the recording began is not an onset.
 std::vector<double> onsets(const std::vector<int16_t>& samples, int rate, double threshold,
                            double minSilenceS);
+
+// How many stretches of sound (see soundSpans) are over for sure: followed by
+// more than `minGapS` of silence, so that no later sound can join them.
+size_t spansHeardWhole(const std::vector<int16_t>& samples, int rate, double threshold,
+                       double minGapS);
 
 // Total length of the sound (see soundSpans), in seconds.
 double soundSeconds(const std::vector<int16_t>& samples, int rate, double threshold,
