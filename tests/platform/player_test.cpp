@@ -277,7 +277,8 @@ TEST_F(PlayerTest, ReportsTheEndOnceAfterTheLastSampleIsHeard) {
     EXPECT_FALSE(player.isPlaying());
     EXPECT_EQ(player.position(), 0.0);
     const double reportedAt = recorder.secondsAt(finishedAt);
-    QTest::qWait(1000); // room for a second report, which must not come
+    // A second report would come within the second; it must not.
+    EXPECT_FALSE(QTest::qWaitFor([&] { return finished > 1; }, 1000));
     EXPECT_EQ(finished, 1);
     const auto rec = stopRecording();
 
@@ -299,7 +300,8 @@ TEST_F(PlayerTest, StopSilencesAtOnceAndReportsNoEnd) {
     player.stop();
     EXPECT_FALSE(player.isPlaying());
     EXPECT_EQ(player.position(), 0.0);
-    QTest::qWait(1500); // past where a report would come
+    // Past where a report would come; none may.
+    EXPECT_FALSE(QTest::qWaitFor([&] { return finished > 0; }, 1500));
     EXPECT_EQ(finished, 0);
     const auto rec = stopRecording();
 
@@ -323,7 +325,7 @@ TEST_F(PlayerTest, PlayDuringAPlayRestartsFromTheBeginning) {
     ASSERT_EQ(player.play(), PlayResult::Started);
     EXPECT_TRUE(player.isPlaying());
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished == 1; }, 5000));
-    QTest::qWait(1000);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return finished > 1; }, 1000));
     EXPECT_EQ(finished, 1) << "the interrupted play reported an end";
     const auto rec = stopRecording();
 
@@ -381,7 +383,7 @@ TEST_F(PlayerTest, DurationIsAnnouncedOncePerOpen) {
 
     player.onDurationKnown = nullptr;
     player.open(a);
-    QTest::qWait(200); // room for a notice, which must not come
+    EXPECT_FALSE(QTest::qWaitFor([&] { return seen.size() > 3; }, 1000)) << "a notice came";
     EXPECT_EQ(seen.size(), 3u);
 }
 
@@ -393,7 +395,7 @@ TEST_F(PlayerTest, APlayerDestroyedBeforeItsNoticeIsNotCalled) {
     doomed->open(a);
     EXPECT_EQ(doomed->play(), PlayResult::Started);
     doomed.reset();
-    QTest::qWait(200); // room for a notice, which must not come
+    EXPECT_FALSE(QTest::qWaitFor([&] { return notices > 0; }, 1000)) << "a notice came";
     EXPECT_EQ(notices, 0);
 }
 
@@ -499,7 +501,8 @@ TEST_P(PlayerBadInput, LeavesNoFileAndFailsToPlay) {
     EXPECT_FALSE(player.isPlaying());
     EXPECT_EQ(player.position(), 0.0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return durationNotices >= 2; }, 5000));
-    QTest::qWait(100); // room for a stray notice or end, which must not come
+    EXPECT_FALSE(QTest::qWaitFor([&] { return durationNotices > 2 || finished > 0; }, 1000))
+        << "a stray notice or end came";
     EXPECT_EQ(durationNotices, 2);
     EXPECT_EQ(finished, 0);
 }

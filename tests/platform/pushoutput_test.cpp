@@ -115,7 +115,8 @@ TEST_F(PushOutputTest, DrainedComesOnceAfterTheLastSampleIsHeard) {
     const double reportedAt = recorder.secondsAt(drainedAt);
     // Nothing more comes for this sound, however long one waits.
     const int askedAtDrain = tone.asked();
-    QTest::qWait(1000);
+    EXPECT_FALSE(QTest::qWaitFor(
+        [&] { return drained > 1 || failed > 0 || tone.asked() != askedAtDrain; }, 1000));
     const auto rec = stopRecording();
 
     EXPECT_EQ(drained, 1);
@@ -150,8 +151,8 @@ TEST_F(PushOutputTest, AStopOrADestructionDuringASoundIsSilentAndFinal) {
             EXPECT_FALSE(out.isPlaying());
             out.stop(); // twice is harmless
         }
-        // Well past where the sound would have ended.
-        QTest::qWait(2500);
+        // Well past where the sound would have ended: no report may come.
+        EXPECT_FALSE(QTest::qWaitFor([&] { return drained + failed > 0; }, 2500));
         const auto rec = stopRecording();
 
         EXPECT_EQ(drained, 0);
@@ -172,7 +173,7 @@ TEST_F(PushOutputTest, ASourceThatMakesTheOutputWaitIsNeitherEndedNorStalled) {
     ASSERT_TRUE(output.start(kRate, 1, tone.source()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return drained + failed > 0; }, 8000));
     const double reportedAt = recorder.secondsAt(drainedAt);
-    QTest::qWait(300);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return drained + failed > 1; }, 1000));
     const auto rec = stopRecording();
 
     EXPECT_EQ(failed, 0);
@@ -197,7 +198,7 @@ TEST_F(PushOutputTest, TheNextSoundMayStartFromDrained) {
     ASSERT_NO_FATAL_FAILURE(startRecording());
     ASSERT_TRUE(output.start(kRate, 1, first.source()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return drained == 2; }, 5000));
-    QTest::qWait(300);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return drained > 2 || failed > 0; }, 1000));
     const auto rec = stopRecording();
 
     EXPECT_EQ(drained, 2);
@@ -220,7 +221,7 @@ TEST(PushOutputStart, RefusesWhatCannotPlay) {
     EXPECT_FALSE(output.start(kRate, 0, silence));
     EXPECT_FALSE(output.start(kRate, 1, {}));
     EXPECT_FALSE(output.isPlaying());
-    QTest::qWait(100);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return callbacks > 0; }, 1000));
     EXPECT_EQ(callbacks, 0);
 }
 

@@ -348,7 +348,7 @@ TEST_F(SpeechTest, StartedAndFinishedFrameWhatIsHeard) {
     EXPECT_EQ(reports.started, 0) << "onStarted came from inside speak()";
     ASSERT_TRUE(waitFinished(1));
     const double reportedEnd = at(reports.finishedAt);
-    QTest::qWait(300);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return reports.order.size() > 2; }, 1000));
     const auto rec = stopRecording();
 
     EXPECT_EQ(joined(reports.order), "started finished");
@@ -446,7 +446,7 @@ TEST_P(SpeechQueue, ASecondTextFollowsInTheSameBurst) {
     }
     engine.speak(kShort);
     ASSERT_TRUE(waitFinished(1));
-    QTest::qWait(300);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return reports.order.size() > 2; }, 1000));
     const auto rec = stopRecording();
 
     EXPECT_EQ(joined(reports.order), "started finished");
@@ -473,7 +473,7 @@ TEST_F(SpeechTest, BlankTextsSayNothingAndReportNothing) {
     for (const QString& text : {QString(), QStringLiteral("   "), QStringLiteral("\n\t \r\n"),
                                 QStringLiteral("\x01\x02 \x1b")})
         engine.speak(text);
-    QTest::qWait(400);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return !reports.order.empty(); }, 1000));
     const auto rec = stopRecording();
     EXPECT_TRUE(reports.order.empty()) << joined(reports.order);
     EXPECT_TRUE(speechSpans(rec).empty()) << describe(speechSpans(rec));
@@ -492,7 +492,7 @@ TEST_F(SpeechTest, StopMidSpeechSilencesAndReportsTheEndOnce) {
     EXPECT_EQ(reports.finished, 0) << "onFinished came from inside stop()";
     EXPECT_TRUE(waitFinished(1, 5000));
     engine.stop(); // nothing sounds: nothing to report
-    QTest::qWait(1000);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return reports.order.size() > 2; }, 1000));
     const auto rec = stopRecording();
 
     EXPECT_EQ(joined(reports.order), "started finished");
@@ -507,7 +507,7 @@ TEST_F(SpeechTest, StopBeforeTheFirstSampleReportsNothing) {
     ASSERT_NO_FATAL_FAILURE(startRecording());
     engine.speak(kLong);
     engine.stop();
-    QTest::qWait(500);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return !reports.order.empty(); }, 1000));
     const auto rec = stopRecording();
     EXPECT_TRUE(reports.order.empty()) << joined(reports.order);
     EXPECT_TRUE(speechSpans(rec).empty()) << describe(speechSpans(rec));
@@ -521,7 +521,8 @@ TEST_F(SpeechTest, AfterAStopTheEndComesBeforeTheNextStart) {
     engine.stop();
     engine.speak(kShort);
     ASSERT_TRUE(waitFinished(2));
-    QTest::qWait(200); // room for a stray report, which must not come
+    EXPECT_FALSE(QTest::qWaitFor([&] { return reports.order.size() > 4; }, 1000))
+        << "a stray report came";
     EXPECT_EQ(joined(reports.order), "started finished started finished");
 }
 
@@ -544,7 +545,7 @@ TEST_F(SpeechTest, CallbacksMayStopOrSpeakAgain) {
     ASSERT_NO_FATAL_FAILURE(startRecording());
     engine.speak(kShort);
     ASSERT_TRUE(waitFinished(2));
-    QTest::qWait(300);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return reports.order.size() > 4; }, 1000));
     const auto rec = stopRecording();
     EXPECT_EQ(joined(reports.order), "started finished started finished");
     // Only the second text was heard.
@@ -564,7 +565,8 @@ TEST_F(SpeechTest, AnEngineDestroyedWhileSpeakingFallsSilentAndCallsNothing) {
     QTest::qWait(200);
     const auto destroyedAt = Clock::now();
     doomed.reset();
-    QTest::qWait(1500); // room for a report, which must not come
+    EXPECT_FALSE(QTest::qWaitFor([&] { return seen.order.size() > 1; }, 1500))
+        << "a report came from a destroyed engine";
     const auto rec = stopRecording();
     EXPECT_EQ(joined(seen.order), "started");
     // Some forty seconds were queued.
@@ -631,7 +633,7 @@ TEST_F(SpeechTest, VolumeChangeActsOnTheSpeechUnderWay) {
     const auto changedAt = Clock::now();
     engine.setVolume(0);
     // Twenty seconds of speech go on, silent, well past the bound below.
-    QTest::qWait(2500);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return reports.finished > 0; }, 2500));
     EXPECT_EQ(reports.finished, 0);
     engine.stop();
     EXPECT_TRUE(waitFinished(1, 5000));
@@ -750,7 +752,9 @@ TEST_P(SpeechFault, EndsTheSpeechWhereItHappened) {
     engine.speak(kShort);
     engine.speak(kShort);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.errors.isEmpty(); }, 10000));
-    QTest::qWait(500); // room for a stray report, which must not come
+    const size_t reported = reports.order.size();
+    EXPECT_FALSE(QTest::qWaitFor([&] { return reports.order.size() > reported; }, 1000))
+        << "a stray report came";
     const auto rec = stopRecording();
 
     EXPECT_EQ(joined(reports.order), c.expectedOrder);
@@ -855,7 +859,7 @@ TEST(EspeakData, AnEngineAskingForOtherDataThanThatInUseIsNotAvailable) {
         check(engine.setSpeed(150) == SpeechResult::NotCreated, name + ": setSpeed");
         engine.setVolume(50);
         engine.speak(QStringLiteral("Bonjour"));
-        QTest::qWait(200);
+        static_cast<void>(QTest::qWaitFor([&] { return callbacks > 0; }, 1000));
         engine.stop();
         check(callbacks == 0, name + ": callbacks");
         std::fprintf(stderr, "%s: %s\n", name.c_str(),
@@ -883,7 +887,9 @@ TEST(EspeakWithoutDataDeathTest, IsNotCreatedAndSaysNothing) {
     const bool ended = QTest::qWaitFor(
         [&] { return reports.finished == 1 || (!reports.errors.isEmpty() && !reports.started); },
         10000);
-    QTest::qWait(200);
+    // A stray report after the end would show in the order below.
+    const size_t reported = reports.order.size();
+    static_cast<void>(QTest::qWaitFor([&] { return reports.order.size() > reported; }, 1000));
     const std::string order = joined(reports.order);
     // Either refused at once, or "spoken" to nobody and ended.
     const bool ok =
