@@ -26,12 +26,8 @@ using namespace ondrix::test;
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
-        std::fprintf(
-            stderr,
-            "the test rig is not running: scripts/rig.sh start, then source its env file\n");
+    if (!rigRunning())
         return 2;
-    }
     QTemporaryDir dir;
     const QString tone = dir.filePath("balise.wav");
     if (!writeToneFile(tone, ToneFormat::Wav, Tone{1.0, 48000, 1, 1000.0, 0.5}))

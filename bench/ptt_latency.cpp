@@ -84,11 +84,15 @@ void KeyingToRts(benchmark::State& state) {
     calls.reserve(static_cast<size_t>(state.max_iterations));
     for (auto _ : state) {
         calls.push_back(monotonicNs());
-        link.setDTR(false);
-        link.setRTS(true);
+        const bool keyed =
+            link.setDTR(false) == SerialResult::Ok && link.setRTS(true) == SerialResult::Ok;
         state.PauseTiming();
-        link.setRTS(false);
+        const bool released = link.setRTS(false) == SerialResult::Ok;
         state.ResumeTiming();
+        if (!keyed || !released) {
+            state.SkipWithError("the line could not be set");
+            break;
+        }
     }
     // Each keying sets RTS with exactly one TIOCMBIS; the unkeying clears it.
     std::vector<int64_t> latencies;
@@ -151,7 +155,7 @@ void PortSearch(benchmark::State& state) {
     for (auto _ : state) {
         for (int p = 1; p <= kPorts; ++p) {
             link.setPortNumber(p);
-            const int r = link.open();
+            const SerialResult r = link.open();
             if (r != SerialResult::AlreadyOpen)
                 link.close();
             benchmark::DoNotOptimize(link.devicePath(p));

@@ -250,12 +250,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: stall_onset [RUNS] [wait|sending|both]\n");
         return 2;
     }
-    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
-        std::fprintf(
-            stderr,
-            "the test rig is not running: scripts/rig.sh start, then source its env file\n");
+    if (!rigRunning())
         return 2;
-    }
     QTemporaryDir dir;
     const QString tone = dir.filePath("balise.wav");
     if (!writeToneFile(tone, ToneFormat::Wav, Tone{kToneS, 48000, 1, 1000.0, 0.5}))

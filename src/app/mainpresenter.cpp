@@ -12,7 +12,7 @@ MainPresenter::MainPresenter(Services services, QObject* parent)
                             state_.radio},
               params_,
               Beacon::Services{services.player, dialogs_, services.speaker,
-                               services.clock ? *services.clock : systemTime_, services.recorder,
+                               services.clock ? *services.clock : systemClock_, services.recorder,
                                services.priority, events_}),
       radio_(RadioLink::State{state_.radio, state_.cycle, state_.shell, state_.options}, params_,
              beacon_,
@@ -25,7 +25,7 @@ MainPresenter::MainPresenter(Services services, QObject* parent)
                                        services.program ? *services.program : noRestart_}),
       operator_(params_),
       windows_(TriggerWindows::State{state_.windows, state_.cycle, state_.shell, state_.radio},
-               beacon_, services.clock ? *services.clock : systemTime_),
+               beacon_, services.clock ? *services.clock : systemClock_),
       settings_(state_, params_,
                 Settings::Parts{beacon_, radio_, windows_,
                                 services.sleeper ? *services.sleeper : noWait_}) {
@@ -55,11 +55,12 @@ MsgAnswer AnnouncedDialogs::message(const QString& text, MsgButtons buttons, con
 void MainPresenter::notifyChanges(bool all) {
     // Compared part by part: a tick that moves the clock label redraws the
     // time-window panel alone.
-    const auto check = [this, all](auto StationState::*part, Feature feature) {
+    Features changes;
+    const auto check = [this, all, &changes](auto StationState::*part, Feature feature) {
         if (!all && state_.*part == drawn_.*part)
             return;
         drawn_.*part = state_.*part;
-        emit changed(feature);
+        changes.add(feature);
     };
     check(&StationState::shell, Feature::Shell);
     check(&StationState::options, Feature::Options);
@@ -68,6 +69,8 @@ void MainPresenter::notifyChanges(bool all) {
     check(&StationState::speech, Feature::Speech);
     check(&StationState::radio, Feature::RadioLink);
     check(&StationState::windows, Feature::TimeWindows);
+    if (changes.any())
+        emit changed(changes);
 }
 
 MainPresenter::~MainPresenter() {

@@ -13,8 +13,6 @@
 
 #include <QObject>
 
-#include <chrono>
-
 namespace ondrix {
 
 // Every message shown to the operator is also an event: the logs keep
@@ -173,8 +171,9 @@ public:
     // ---- end daily time windows
 
 signals:
-    // One feature's state changed: its panel redraws, nothing else.
-    void changed(Feature feature);
+    // A step changed these features: their panels redraw, nothing else. Said
+    // once per step, not at all when nothing changed.
+    void changed(ondrix::Features features);
 
 private:
     // An operator's action: every panel is drawn again afterwards, so a
@@ -213,15 +212,6 @@ private:
     private:
         int number_ = 0;
     };
-    class SystemTime : public Clock {
-    public:
-        QDateTime now() const override { return QDateTime::currentDateTime(); }
-        qint64 monotonicMs() const override {
-            return std::chrono::duration_cast<std::chrono::milliseconds>(
-                       std::chrono::steady_clock::now().time_since_epoch())
-                .count();
-        }
-    };
     class NoRestart : public ProgramControl {
     public:
         void restart() override {}
@@ -241,7 +231,7 @@ private:
     Services services_;
     NoSerial noSerial_;
     NoWait noWait_;
-    SystemTime systemTime_;
+    SystemClock systemClock_;
     NoRestart noRestart_;
     Beacon beacon_;
     RadioLink radio_;

@@ -12,7 +12,26 @@ namespace ondrix {
 
 // The features whose state a panel draws. A change in one redraws its panel
 // only.
-enum class Feature { Shell, Options, Cycle, FileMessage, Speech, RadioLink, TimeWindows };
+enum class Feature : unsigned {
+    Shell = 1u << 0,
+    Options = 1u << 1,
+    Cycle = 1u << 2,
+    FileMessage = 1u << 3,
+    Speech = 1u << 4,
+    RadioLink = 1u << 5,
+    TimeWindows = 1u << 6,
+};
+
+// The features one step of the logic changed.
+class Features {
+public:
+    void add(Feature f) { bits_ |= static_cast<unsigned>(f); }
+    bool has(Feature f) const { return (bits_ & static_cast<unsigned>(f)) != 0; }
+    bool any() const { return bits_ != 0; }
+
+private:
+    unsigned bits_ = 0;
+};
 
 // Every feature's state, as the station holds it. Each feature's logic is
 // given the parts it acts on, never the whole.

@@ -915,7 +915,7 @@ void MainWindow::build() {
 void MainWindow::connectEvents() {
     Ui& u = *ui;
     MainPresenter& p = presenter_;
-    connect(&p, &MainPresenter::changed, this, [this](Feature) { render(); });
+    connect(&p, &MainPresenter::changed, this, [this](Features) { render(); });
     // Connected in the window's context: the connections end with the window.
 
     connect(u.imgClose, &QToolButton::clicked, this, &QWidget::close);

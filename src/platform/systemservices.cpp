@@ -4,18 +4,11 @@
 #include <QProcess>
 #include <QThread>
 
-#include <chrono>
 #include <cstdlib>
 
 #include <sys/resource.h>
 
 namespace ondrix {
-
-qint64 SystemClock::monotonicMs() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 void ThreadSleeper::sleepMs(int ms) {
     if (ms > 0)

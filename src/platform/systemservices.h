@@ -6,12 +6,6 @@
 
 namespace ondrix {
 
-class SystemClock : public Clock {
-public:
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
-    qint64 monotonicMs() const override;
-};
-
 class ThreadSleeper : public Sleeper {
 public:
     void sleepMs(int ms) override;

@@ -43,6 +43,32 @@ protected:
     double secondsSinceStart(qint64 ms) const { return (ms - t0) / 1000.0; }
 };
 
+// A presenter of its own on a fresh clock, a 5 s file chosen and the period
+// at 30 s: one table row, one station.
+struct FileCycleRun : FakeServices {
+    MainPresenter mp{services()};
+    qint64 start = 0;
+
+    explicit FileCycleRun(int intervalMs = 1000) {
+        player.files["/msg.wav"] = 5.0;
+        dialogs.openResults << "/msg.wav";
+        mp.CMDOuvrir_Click();
+        mp.TxtInterval_Change(QString::number(intervalMs));
+        mp.TxtInterval_KeyDown(13);
+        mp.SliderLireTemps_Change(30);
+        start = clock.now().toMSecsSinceEpoch();
+        mp.BTPlay_Click();
+    }
+    qint64 at() const { return clock.now().toMSecsSinceEpoch() - start; }
+    // When each sending went out, in seconds from the start.
+    std::vector<double> sends() const {
+        std::vector<double> got;
+        for (qint64 ms : player.playTimesMs)
+            got.push_back((ms - start) / 1000.0);
+        return got;
+    }
+};
+
 } // namespace
 
 TEST_F(BeaconTest, FileCycleIsStartToStartWithOneTickToActOnTheEnd) {
@@ -52,27 +78,12 @@ TEST_F(BeaconTest, FileCycleIsStartToStartWithOneTickToActOnTheEnd) {
     };
     const Case cases[] = {{1000, {0, 31, 62}}, {250, {0, 30.25, 60.5}}, {500, {0, 30.5, 61}}};
     for (const Case& c : cases) {
-        FakeClock clk;
-        FakePlayer pl{&clk};
-        FakeDialogs dl;
-        MainPresenter mp{
-            MainPresenter::Services{pl, dl, speaker, recorder, priority, nullptr, nullptr, &clk}};
-        pl.files["/msg.wav"] = 5.0;
-        dl.openResults << "/msg.wav";
-        mp.CMDOuvrir_Click();
-        mp.TxtInterval_Change(QString::number(c.intervalMs));
-        mp.TxtInterval_KeyDown(13);
-        mp.SliderLireTemps_Change(30);
-        const qint64 start = clk.now().toMSecsSinceEpoch();
-        mp.BTPlay_Click();
-        while (clk.now().toMSecsSinceEpoch() - start < 65000) {
-            clk.advanceMs(c.intervalMs);
-            mp.Timer1_Timer();
+        FileCycleRun run(c.intervalMs);
+        while (run.at() < 65000) {
+            run.clock.advanceMs(c.intervalMs);
+            run.mp.Timer1_Timer();
         }
-        std::vector<double> got;
-        for (qint64 ms : pl.playTimesMs)
-            got.push_back((ms - start) / 1000.0);
-        EXPECT_EQ(got, c.sends) << "tick " << c.intervalMs << " ms";
+        EXPECT_EQ(run.sends(), c.sends) << "tick " << c.intervalMs << " ms";
     }
 }
 
@@ -130,35 +141,21 @@ TEST_F(BeaconTest, AStalledLoopNeitherStretchesAPeriodNorSendsTwice) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        FakeClock clk;
-        FakePlayer pl{&clk};
-        FakeDialogs dl;
-        MainPresenter mp{
-            MainPresenter::Services{pl, dl, speaker, recorder, priority, nullptr, nullptr, &clk}};
-        pl.files["/msg.wav"] = 5.0;
-        dl.openResults << "/msg.wav";
-        mp.CMDOuvrir_Click();
-        mp.SliderLireTemps_Change(30);
-        const qint64 start = clk.now().toMSecsSinceEpoch();
-        const auto at = [&] { return clk.now().toMSecsSinceEpoch() - start; };
-        mp.BTPlay_Click();
+        FileCycleRun run;
         bool stalled = false;
-        while (at() < 97'000) {
-            const qint64 wait = mp.beacon().msToNextTick();
-            if (!stalled && at() + wait > c.stallAtMs) {
+        while (run.at() < 97'000) {
+            const qint64 wait = run.mp.beacon().msToNextTick();
+            if (!stalled && run.at() + wait > c.stallAtMs) {
                 // The loop is held up: no tick runs until it is free again,
                 // then the overdue one runs at once.
-                clk.advanceMs(c.stallAtMs - at() + c.stallMs);
+                run.clock.advanceMs(c.stallAtMs - run.at() + c.stallMs);
                 stalled = true;
             } else {
-                clk.advanceMs(wait);
+                run.clock.advanceMs(wait);
             }
-            mp.Timer1_Timer();
+            run.mp.Timer1_Timer();
         }
-        std::vector<double> got;
-        for (qint64 ms : pl.playTimesMs)
-            got.push_back((ms - start) / 1000.0);
-        EXPECT_EQ(got, c.sends);
+        EXPECT_EQ(run.sends(), c.sends);
     }
 }
 

@@ -35,12 +35,17 @@ QDateTime at(int y, int m, int d, int hh, int mm, int ss) {
     return QDateTime(QDate(y, m, d), QTime(hh, mm, ss));
 }
 
+// A temporary application directory and a clock the test moves.
+class JournalTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(tmp.isValid()); }
+    QTemporaryDir tmp;
+    FakeClock clock;
+};
+
 } // namespace
 
-TEST(Journal, LinesAsTheLogPrintsThem) {
-    QTemporaryDir tmp;
-    ASSERT_TRUE(tmp.isValid());
-    FakeClock clock;
+TEST_F(JournalTest, LinesAsTheLogPrintsThem) {
     clock.t = at(2026, 12, 4, 14, 5, 0);
     Journal journal(tmp.path(), clock);
     EXPECT_EQ(journal.dir(), tmp.filePath("journal"));
@@ -66,10 +71,7 @@ TEST(Journal, LinesAsTheLogPrintsThem) {
     EXPECT_EQ(contents(file), expected + "2026-12-04 14:05:01 Arrêt\n");
 }
 
-TEST(Journal, NewFileAtMidnight) {
-    QTemporaryDir tmp;
-    ASSERT_TRUE(tmp.isValid());
-    FakeClock clock;
+TEST_F(JournalTest, NewFileAtMidnight) {
     clock.t = at(2026, 12, 11, 23, 59, 59);
     Journal journal(tmp.path(), clock);
     journal.record({EventKind::Keyed, "avant"});
@@ -212,10 +214,7 @@ TEST(Journal, FailedWritesReportedOncePerRun) {
     }
 }
 
-TEST(Journal, FollowsTheBusUntilGone) {
-    QTemporaryDir tmp;
-    ASSERT_TRUE(tmp.isValid());
-    FakeClock clock;
+TEST_F(JournalTest, FollowsTheBusUntilGone) {
     clock.t = at(2026, 12, 4, 14, 5, 0);
     EventBus bus;
     const QString file = tmp.filePath("journal/2026-12-04.txt");

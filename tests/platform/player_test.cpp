@@ -49,13 +49,6 @@ double toDb(double ratio) {
     return 20.0 * std::log10(ratio);
 }
 
-std::string describe(const std::vector<Span>& spans) {
-    std::string s;
-    for (const Span& span : spans)
-        s += "[" + std::to_string(span.start) + ", " + std::to_string(span.end) + "] ";
-    return s.empty() ? "no sound" : s;
-}
-
 class PlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -32,13 +32,6 @@ constexpr double kCaptureSlackS = 0.02;
 // Only catches a notification lost or far too late; figures belong to bench/.
 constexpr double kLateS = 1.0;
 
-std::string describe(const std::vector<Span>& spans) {
-    std::string s;
-    for (const Span& span : spans)
-        s += "[" + std::to_string(span.start) + ", " + std::to_string(span.end) + "] ";
-    return s.empty() ? "no sound" : s;
-}
-
 // A 440 Hz tone at half scale, given in pieces: `seconds` of it, then
 // (if `pauseS`) nothing for that long, then `seconds` more; then the end.
 class ToneSource {

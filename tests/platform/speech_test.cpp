@@ -63,13 +63,6 @@ const QString kLong = QStringLiteral(
     "mégahertz huit cents. Merci de vos reports et bonne écoute à tous. Ici la balise de "
     "Saint-Malo, émettant depuis le fort national.");
 
-std::string describe(const std::vector<Span>& spans) {
-    std::string s;
-    for (const Span& span : spans)
-        s += "[" + std::to_string(span.start) + ", " + std::to_string(span.end) + "] ";
-    return s.empty() ? "no sound" : s;
-}
-
 std::vector<Span> speechSpans(const std::vector<int16_t>& rec) {
     return soundSpans(rec, kRate, kThreshold, kWithinSpeechS);
 }

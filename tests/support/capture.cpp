@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include <fcntl.h>
@@ -192,6 +193,21 @@ double NullSinkRecorder::secondsAt(Clock::time_point when) const {
 double NullSinkRecorder::recordedSeconds() const {
     std::lock_guard lock(mutex_);
     return static_cast<double>(samples_.size()) / kRate;
+}
+
+bool rigRunning() {
+    if (!qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+        return true;
+    std::fprintf(stderr,
+                 "the test rig is not running: scripts/rig.sh start, then source its env file\n");
+    return false;
+}
+
+std::string describe(const std::vector<Span>& spans) {
+    std::string s;
+    for (const Span& span : spans)
+        s += "[" + std::to_string(span.start) + ", " + std::to_string(span.end) + "] ";
+    return s.empty() ? "no sound" : s;
 }
 
 std::vector<Span> soundSpans(const std::vector<int16_t>& samples, int rate, double threshold,

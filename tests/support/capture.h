@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -81,6 +82,9 @@ struct Span {
     double length() const { return end - start; }
 };
 
+// "[start, end] ..." for a failure message; "no sound" when there is none.
+std::string describe(const std::vector<Span>& spans);
+
 // Where the signal is louder than `threshold` (a fraction of full scale),
 // stretches closer than `minGapS` merged into one: a tone's zero crossings do
 // not split it.
@@ -107,6 +111,10 @@ double rms(const std::vector<int16_t>& samples, int rate, double fromS, double t
 
 // The pid of the rig's sound server (from ONDRIX_RIG_DIR), 0 when unknown.
 pid_t rigServerPid();
+
+// Whether the rig's sound server is set in the environment; when not, says on
+// standard error how to start it (for the measurement programs).
+bool rigRunning();
 
 // Freezes the rig's sound server for as long as it lives: a stalled output.
 class FrozenServer {
