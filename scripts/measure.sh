@@ -36,7 +36,7 @@ work=$(mktemp -d)
 # shown; $t0 and $t1 are the launch and the window shown, in ns.
 launch_window() {
     t0=$(date +%s%N)
-    "$exe" --dir "$work" >/dev/null 2>&1 &
+    "$exe" --dir "$work" >/dev/null 2>"$work/ondrix.err" &
     pid=$!
     until xwininfo -root -tree 2>/dev/null | grep -q '"Ondrix'; do
         sleep 0.005
@@ -61,6 +61,7 @@ median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n 3p)
 echo "start-up to window shown (ms): $sorted-> median $median"
 echo "resident memory 2 s after start: $((rss / 1024)) MB ($rss kB), peak $((hwm / 1024)) MB ($hwm kB)"
 
+export ONDRIX_TRACE_REDRAWS=1
 # Idle CPU of the window between two sendings. The cycle (1 s tone, period
 # 30 s, tick 1000 ms, VOX) is started by a daily time window open all day, as
 # an unattended station runs; its first sending comes within a tick of the
@@ -127,6 +128,9 @@ EOF
     kill "$pid"
     wait "$pid" 2>/dev/null || true
     pid=
+    # Whole-window redraws from the end of start-up to the close, the
+    # first sending included (ONDRIX_TRACE_REDRAWS).
+    echo "window with a file cycle, run $i: $(grep '^redraws:' "$work/ondrix.err" || echo 'redraws: not traced')"
 done
 echo "window idle CPU between sendings, median of 3:" \
     "$(printf '%s\n' "${cpus[@]}" | sort -g | sed -n 2p) % of one core"

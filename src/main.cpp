@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QStandardPaths>
 
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -46,6 +47,54 @@ void traceStartUp(const QElapsedTimer& sinceLaunch, const ondrix::Station& stati
                  static_cast<long long>(station.pausedMs()));
     std::fflush(stderr);
 }
+
+// ONDRIX_TRACE_REDRAWS=1: how often the window was drawn once started, on the
+// error stream when it closes.
+class RedrawTrace {
+public:
+    explicit RedrawTrace(const ondrix::MainWindow& window)
+        : window_(window), on_(qEnvironmentVariableIntValue("ONDRIX_TRACE_REDRAWS") == 1),
+          before_(counts()) {
+        since_.start();
+    }
+    ~RedrawTrace() {
+        if (!on_)
+            return;
+        const std::array<long, kCounts> after = counts();
+        const double s = static_cast<double>(since_.elapsed()) / 1000.0;
+        const long n = after[0] - before_[0];
+        std::fprintf(stderr, "redraws: %ld in %.1f s (%.2f per second); of which", n, s,
+                     s > 0 ? static_cast<double>(n) / s : 0.0);
+        for (size_t i = 1; i < kCounts; ++i)
+            std::fprintf(stderr, " %s %ld", kFeatures[i - 1].first, after[i] - before_[i]);
+        std::fprintf(stderr, "\n");
+        std::fflush(stderr);
+    }
+
+private:
+    static constexpr std::pair<const char*, ondrix::Feature> kFeatures[] = {
+        {"shell", ondrix::Feature::Shell},
+        {"options", ondrix::Feature::Options},
+        {"cycle", ondrix::Feature::Cycle},
+        {"file", ondrix::Feature::FileMessage},
+        {"speech", ondrix::Feature::Speech},
+        {"radio", ondrix::Feature::RadioLink},
+        {"time-windows", ondrix::Feature::TimeWindows},
+    };
+    static constexpr size_t kCounts = std::size(kFeatures) + 1;
+    // The whole count first, then one per feature.
+    std::array<long, kCounts> counts() const {
+        std::array<long, kCounts> c{window_.renderCount()};
+        for (size_t i = 1; i < kCounts; ++i)
+            c[i] = window_.renderCount(kFeatures[i - 1].second);
+        return c;
+    }
+
+    const ondrix::MainWindow& window_;
+    bool on_;
+    std::array<long, kCounts> before_;
+    QElapsedTimer since_;
+};
 
 } // namespace
 
@@ -132,8 +181,10 @@ int main(int argc, char* argv[]) {
     app.window().repaint();
     traceStartUp(sinceLaunch, app.station());
     // A shut-down asked for during start-up has run already.
-    if (!app.station().stoppedForGood())
+    if (!app.station().stoppedForGood()) {
+        const RedrawTrace redraws(app.window());
         QApplication::exec();
+    }
     app.station().requestShutDown();
     endProcess(0, guard);
 }

@@ -69,6 +69,8 @@ void MainPresenter::notifyChanges(bool all) {
     check(&StationState::speech, Feature::Speech);
     check(&StationState::radio, Feature::RadioLink);
     check(&StationState::windows, Feature::TimeWindows);
+    if (all)
+        changes.add(Feature::OperatorDetails);
     if (changes.any())
         emit changed(changes);
 }
@@ -128,7 +130,7 @@ void MainPresenter::start() {
         voices_.ChargerVoix();
         state_.shell.loadingVisible = false;
         state_.cycle.fileCycleOn = false;
-        state_.options.autosaveTicks = 0;
+        settings_.restartAutosave();
         state_.radio.pttLocked = false;
         state_.speech.tagList.items = messageTags();
         state_.speech.tagList.index = 0;
@@ -198,7 +200,7 @@ void MainPresenter::TimerParam_Timer() {
 void MainPresenter::Sauver_Click() {
     act([this] {
         settings_.EcrireINI();
-        state_.options.autosaveTicks = 0;
+        settings_.restartAutosave();
     });
 }
 

@@ -301,11 +301,11 @@ bool Settings::EcrireINI() {
 }
 
 void Settings::TimerParam_Timer() {
-    if (state_.options.autosaveTicks == kAutosaveTicks) {
+    if (autosaveTicks_ == kAutosaveTicks) {
         EcrireINI();
-        state_.options.autosaveTicks = 0;
+        autosaveTicks_ = 0;
     } else {
-        ++state_.options.autosaveTicks;
+        ++autosaveTicks_;
     }
 }
 

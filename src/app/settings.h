@@ -50,6 +50,8 @@ public:
     // ParamOM0..4, in memory; EcrireINI writes them with the rest.
     void EcrireInfosOM();
     void TimerParam_Timer();
+    // The next autosave comes a whole count of ticks from now.
+    void restartAutosave() { autosaveTicks_ = 0; }
 
     // What the load found, for the start-up to report: a corrupt file was
     // kept aside under this name (empty otherwise).
@@ -75,6 +77,9 @@ private:
     Parts parts_;
     std::unique_ptr<IniFile> file_;
     IniFile::LoadStatus status_ = IniFile::LoadStatus::Missing;
+    // Ticks of TimerParam since the last save; not shown, so not part of any
+    // panel's state (a count moving every second would redraw for nothing).
+    int autosaveTicks_ = 0;
 };
 
 } // namespace ondrix

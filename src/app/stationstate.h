@@ -8,6 +8,8 @@
 #include "state/speech.h"
 #include "state/timewindows.h"
 
+#include <initializer_list>
+
 namespace ondrix {
 
 // The features whose state a panel draws. A change in one redraws its panel
@@ -20,6 +22,9 @@ enum class Feature : unsigned {
     Speech = 1u << 4,
     RadioLink = 1u << 5,
     TimeWindows = 1u << 6,
+    // The operator details, kept in the settings arrays: drawn again after
+    // each of the operator's own actions.
+    OperatorDetails = 1u << 7,
 };
 
 // The features one step of the logic changed.
@@ -28,6 +33,18 @@ public:
     void add(Feature f) { bits_ |= static_cast<unsigned>(f); }
     bool has(Feature f) const { return (bits_ & static_cast<unsigned>(f)) != 0; }
     bool any() const { return bits_ != 0; }
+    // Whether any of `fs` is among these.
+    bool hasAny(std::initializer_list<Feature> fs) const {
+        for (Feature f : fs)
+            if (has(f))
+                return true;
+        return false;
+    }
+    static Features all() {
+        Features f;
+        f.bits_ = ~0u;
+        return f;
+    }
 
 private:
     unsigned bits_ = 0;

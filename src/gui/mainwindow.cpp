@@ -915,7 +915,7 @@ void MainWindow::build() {
 void MainWindow::connectEvents() {
     Ui& u = *ui;
     MainPresenter& p = presenter_;
-    connect(&p, &MainPresenter::changed, this, [this](Features) { render(); });
+    connect(&p, &MainPresenter::changed, this, [this](Features changed) { render(changed); });
     // Connected in the window's context: the connections end with the window.
 
     connect(u.imgClose, &QToolButton::clicked, this, &QWidget::close);
@@ -1022,9 +1022,16 @@ void MainWindow::connectEvents() {
 }
 
 void MainWindow::render() {
+    render(Features::all());
+}
+
+void MainWindow::render(Features changed) {
     ++renders_;
+    for (size_t bit = 0; bit < featureRenders_.size(); ++bit)
+        if (changed.has(static_cast<Feature>(1u << bit)))
+            ++featureRenders_[bit];
     rendering_ = true;
-    const bool focusMessage = renderForm();
+    const bool focusMessage = renderForm(changed);
     rendering_ = false;
     // Outside the redraw: the focus change reports itself to the presenter.
     if (focusMessage)
@@ -1035,7 +1042,7 @@ void MainWindow::render() {
     // ---- end daily time windows
 }
 
-bool MainWindow::renderForm() {
+bool MainWindow::renderForm(Features changed) {
     Ui& u = *ui;
     const StationState& f = presenter_.state();
 
@@ -1043,169 +1050,195 @@ bool MainWindow::renderForm() {
     blockers.reserve(u.inputs.size());
     for (QObject* input : u.inputs)
         blockers.emplace_back(input);
-
-    // Start/stop.
-    const QString image = playImageName(startButtonPicture(f.cycle));
-    if (u.btPlay->property("image").toString() != image) {
-        u.btPlay->setIcon(playImageIcon(startButtonPicture(f.cycle)));
-        u.btPlay->setProperty("image", image);
-    }
-    u.btPlay->setToolTip(startButtonToolTip(f.cycle));
-
-    // Message mode.
-    u.tabS11->setBackground(toQColor(tabColour(f.cycle.mode == MessageMode::File)));
-    u.tabS12->setBackground(toQColor(tabColour(f.cycle.mode == MessageMode::Speech)));
-    u.tabS12->setEnabled(f.speech.tabEnabled);
-    u.frmFichier->setVisible(f.cycle.fileFrameVisible);
-    u.frmFichier->setEnabled(!f.cycle.running);
-    u.frmSynthese->setVisible(f.cycle.speechFrameVisible);
-    u.frmSynthese->setEnabled(!f.cycle.running);
-    u.frmSynthese2->setVisible(f.cycle.speechProblemFrameVisible);
-    renderCombo(u.comboFichierRecent, f.file.recentFiles);
-    u.lblDuree->setText(f.file.durationLabel);
-
-    // Speech frame.
-    if (u.txtSynthese->toPlainText() != f.speech.text)
-        u.txtSynthese->setPlainText(f.speech.text);
-    u.txtSynthese->setEnabled(f.speech.textEnabled);
     bool focusMessage = false;
-    if (u.appliedSelectionSeq != f.speech.selectionSeq) {
-        u.appliedSelectionSeq = f.speech.selectionSeq;
-        u.txtSynthese->selectRange(f.speech.selectionStart, f.speech.selectionLength);
-        focusMessage = true;
+
+    if (changed.has(Feature::Cycle)) {
+        // Start/stop.
+        const QString image = playImageName(startButtonPicture(f.cycle));
+        if (u.btPlay->property("image").toString() != image) {
+            u.btPlay->setIcon(playImageIcon(startButtonPicture(f.cycle)));
+            u.btPlay->setProperty("image", image);
+        }
+        u.btPlay->setToolTip(startButtonToolTip(f.cycle));
     }
-    setPanelText(u.lblNomVoix, f.speech.voiceNameLabel);
-    renderList(u.listVoix, f.speech.voiceList);
-    u.voicePanel->setVisible(f.speech.voiceListVisible);
-    renderCombo(u.comboOndrixTexte, f.speech.tagList);
-    u.tagPanel->setVisible(f.speech.tagListVisible);
-    renderSlider(u.sliderVoixSpeed, f.speech.speedSlider);
-    setPanelText(u.lblWpM, f.speech.speedLabel);
-    u.chkLireMeteo->setChecked(f.speech.readWeather);
 
-    // Period.
-    renderSlider(u.sliderLireTemps, f.cycle.periodSlider);
-    u.label2->setText(f.cycle.periodLabel);
-    renderProgress(u.progressBar1, f.cycle.periodBar);
-    u.lblTempTimer->setText(f.cycle.timeLeftLabel);
-    u.lblTempsFichier->setText(f.cycle.filePositionLabel);
-    u.periodBar->setShapes(f.cycle.barTotal, f.cycle.barMessage, f.cycle.barCover);
+    if (changed.hasAny({Feature::Cycle, Feature::Speech, Feature::FileMessage})) {
+        // Message mode.
+        u.tabS11->setBackground(toQColor(tabColour(f.cycle.mode == MessageMode::File)));
+        u.tabS12->setBackground(toQColor(tabColour(f.cycle.mode == MessageMode::Speech)));
+        u.tabS12->setEnabled(f.speech.tabEnabled);
+        u.frmFichier->setVisible(f.cycle.fileFrameVisible);
+        u.frmFichier->setEnabled(!f.cycle.running);
+        u.frmSynthese->setVisible(f.cycle.speechFrameVisible);
+        u.frmSynthese->setEnabled(!f.cycle.running);
+        u.frmSynthese2->setVisible(f.cycle.speechProblemFrameVisible);
+        renderCombo(u.comboFichierRecent, f.file.recentFiles);
+        u.lblDuree->setText(f.file.durationLabel);
+    }
 
-    // Volume: the two sliders share one place; the one in use is shown.
-    renderSlider(u.sliderVolWMP, f.file.volumeSlider);
-    renderSlider(u.sliderVolVoix, f.speech.volumeSlider);
-    const bool voixShown = f.speech.volumeSlider.enabled && !f.file.volumeSlider.enabled;
-    u.sliderVolWMP->setVisible(!voixShown);
-    u.sliderVolVoix->setVisible(voixShown);
-    u.lblVol->setText(f.file.volumeLabel);
-    u.chkMute->setChecked(f.file.mute);
+    if (changed.has(Feature::Speech)) {
+        // Speech frame.
+        if (u.txtSynthese->toPlainText() != f.speech.text)
+            u.txtSynthese->setPlainText(f.speech.text);
+        u.txtSynthese->setEnabled(f.speech.textEnabled);
+        if (u.appliedSelectionSeq != f.speech.selectionSeq) {
+            u.appliedSelectionSeq = f.speech.selectionSeq;
+            u.txtSynthese->selectRange(f.speech.selectionStart, f.speech.selectionLength);
+            focusMessage = true;
+        }
+        setPanelText(u.lblNomVoix, f.speech.voiceNameLabel);
+        renderList(u.listVoix, f.speech.voiceList);
+        u.voicePanel->setVisible(f.speech.voiceListVisible);
+        renderCombo(u.comboOndrixTexte, f.speech.tagList);
+        u.tagPanel->setVisible(f.speech.tagListVisible);
+        renderSlider(u.sliderVoixSpeed, f.speech.speedSlider);
+        setPanelText(u.lblWpM, f.speech.speedLabel);
+        u.chkLireMeteo->setChecked(f.speech.readWeather);
+    }
 
-    // Pages.
-    for (size_t i = 0; i < u.pageTabs.size(); ++i)
-        u.pageTabs[i]->setBackground(
-            toQColor(tabColour(f.shell.currentPage == static_cast<int>(i))));
-    if (f.shell.currentPage >= 0 && f.shell.currentPage < u.pages->count())
-        u.pages->setCurrentIndex(f.shell.currentPage);
+    if (changed.has(Feature::Cycle)) {
+        // Period.
+        renderSlider(u.sliderLireTemps, f.cycle.periodSlider);
+        u.label2->setText(f.cycle.periodLabel);
+        renderProgress(u.progressBar1, f.cycle.periodBar);
+        u.lblTempTimer->setText(f.cycle.timeLeftLabel);
+        u.lblTempsFichier->setText(f.cycle.filePositionLabel);
+        u.periodBar->setShapes(f.cycle.barTotal, f.cycle.barMessage, f.cycle.barCover);
+    }
 
-    // The keying choice is locked with the serial panel while a cycle runs:
-    // turning to VOX in the middle of a sending would leave the line keyed.
-    u.optPortCom->setEnabled(!f.cycle.running);
-    u.optVox->setEnabled(!f.cycle.running);
-    u.optPortCom->setChecked(f.radio.serialKeying);
-    u.optVox->setChecked(f.radio.voxKeying());
-    u.frmPortCom->setVisible(f.radio.portPanelVisible);
-    u.frmPortCom->setEnabled(!f.cycle.running);
-    u.frmVox->setVisible(f.radio.voxPanelVisible);
-    u.frmPortCherche->setVisible(f.radio.searchPanelVisible);
+    if (changed.hasAny({Feature::FileMessage, Feature::Speech})) {
+        // Volume: the two sliders share one place; the one in use is shown.
+        renderSlider(u.sliderVolWMP, f.file.volumeSlider);
+        renderSlider(u.sliderVolVoix, f.speech.volumeSlider);
+        const bool voixShown = f.speech.volumeSlider.enabled && !f.file.volumeSlider.enabled;
+        u.sliderVolWMP->setVisible(!voixShown);
+        u.sliderVolVoix->setVisible(voixShown);
+        u.lblVol->setText(f.file.volumeLabel);
+        u.chkMute->setChecked(f.file.mute);
+    }
 
-    renderCombo(u.portComList, f.radio.portList);
-    renderCombo(u.comboModeCOMPTT, f.radio.pttLine);
-    if (u.cmdTestGreen != f.radio.testHeld) {
-        u.cmdTestGreen = f.radio.testHeld;
-        if (f.radio.testHeld) {
-            QPalette pal = u.cmdTest->palette();
-            pal.setColor(QPalette::Button, kCmdTestHeld);
-            u.cmdTest->setPalette(pal);
-        } else {
-            u.cmdTest->setPalette(QPalette()); // back to the window's own colours
+    if (changed.has(Feature::Shell)) {
+        // Pages.
+        for (size_t i = 0; i < u.pageTabs.size(); ++i)
+            u.pageTabs[i]->setBackground(
+                toQColor(tabColour(f.shell.currentPage == static_cast<int>(i))));
+        if (f.shell.currentPage >= 0 && f.shell.currentPage < u.pages->count())
+            u.pages->setCurrentIndex(f.shell.currentPage);
+    }
+
+    if (changed.hasAny({Feature::RadioLink, Feature::Cycle})) {
+        // The keying choice is locked with the serial panel while a cycle runs:
+        // turning to VOX in the middle of a sending would leave the line keyed.
+        u.optPortCom->setEnabled(!f.cycle.running);
+        u.optVox->setEnabled(!f.cycle.running);
+        u.optPortCom->setChecked(f.radio.serialKeying);
+        u.optVox->setChecked(f.radio.voxKeying());
+        u.frmPortCom->setVisible(f.radio.portPanelVisible);
+        u.frmPortCom->setEnabled(!f.cycle.running);
+        u.frmVox->setVisible(f.radio.voxPanelVisible);
+        u.frmPortCherche->setVisible(f.radio.searchPanelVisible);
+
+        renderCombo(u.portComList, f.radio.portList);
+        renderCombo(u.comboModeCOMPTT, f.radio.pttLine);
+        if (u.cmdTestGreen != f.radio.testHeld) {
+            u.cmdTestGreen = f.radio.testHeld;
+            if (f.radio.testHeld) {
+                QPalette pal = u.cmdTest->palette();
+                pal.setColor(QPalette::Button, kCmdTestHeld);
+                u.cmdTest->setPalette(pal);
+            } else {
+                u.cmdTest->setPalette(QPalette()); // back to the window's own colours
+            }
+        }
+        u.cmdTest->setToolTip(f.radio.testToolTip);
+        const QString lockImage = padlockImageName(f.radio.pttLocked);
+        if (u.pttLock->property("image").toString() != lockImage) {
+            u.pttLock->setIcon(padlockIcon(f.radio.pttLocked));
+            u.pttLock->setProperty("image", lockImage);
+        }
+        u.pttLock->setToolTip(pttLockToolTip(f.radio));
+        u.shapePTT->setColour(toQColor(indicatorColour(f.radio.keyed)));
+        u.chkCOR->setChecked(f.radio.carrierDetectOn);
+        renderCombo(u.comboModeCOMCOR, f.radio.carrierLine);
+        u.shapeCOR->setColour(toQColor(indicatorColour(f.radio.carrierPresent)));
+
+        setPanelText(u.lblVox, f.radio.voxLabel);
+        setPanelText(u.lblPortCherche, f.radio.searchLabel);
+        renderProgress(u.pgPortCom, f.radio.searchProgress);
+    }
+
+    if (changed.hasAny({Feature::Cycle, Feature::Options})) {
+        u.frame3->setEnabled(!f.cycle.running);
+        u.chkRec->setChecked(f.options.recordBetweenSendings);
+
+        renderLineEdit(u.txtInterval, f.cycle.tickIntervalText);
+        renderLineEdit(u.txtTpsMax, f.cycle.longestPeriodText);
+        u.comboPriorite->setCurrentIndex(f.options.priorityIndex);
+        u.lblDossier->setText(QStringLiteral("Dossier : ") + f.options.appDirText);
+        u.lblDossier->setToolTip(f.options.appDirText);
+    }
+
+    if (changed.has(Feature::RadioLink)) {
+        if (const QColor ptt = toQColor(indicatorColour(f.radio.keyed));
+            u.lblDTMFPTT->palette().color(QPalette::WindowText) != ptt) {
+            QPalette pal = u.lblDTMFPTT->palette();
+            pal.setColor(QPalette::WindowText, ptt);
+            u.lblDTMFPTT->setPalette(pal);
         }
     }
-    u.cmdTest->setToolTip(f.radio.testToolTip);
-    const QString lockImage = padlockImageName(f.radio.pttLocked);
-    if (u.pttLock->property("image").toString() != lockImage) {
-        u.pttLock->setIcon(padlockIcon(f.radio.pttLocked));
-        u.pttLock->setProperty("image", lockImage);
-    }
-    u.pttLock->setToolTip(pttLockToolTip(f.radio));
-    u.shapePTT->setColour(toQColor(indicatorColour(f.radio.keyed)));
-    u.chkCOR->setChecked(f.radio.carrierDetectOn);
-    renderCombo(u.comboModeCOMCOR, f.radio.carrierLine);
-    u.shapeCOR->setColour(toQColor(indicatorColour(f.radio.carrierPresent)));
 
-    setPanelText(u.lblVox, f.radio.voxLabel);
-    setPanelText(u.lblPortCherche, f.radio.searchLabel);
-    renderProgress(u.pgPortCom, f.radio.searchProgress);
-
-    u.frame3->setEnabled(!f.cycle.running);
-    u.chkRec->setChecked(f.options.recordBetweenSendings);
-
-    renderLineEdit(u.txtInterval, f.cycle.tickIntervalText);
-    renderLineEdit(u.txtTpsMax, f.cycle.longestPeriodText);
-    u.comboPriorite->setCurrentIndex(f.options.priorityIndex);
-    u.lblDossier->setText(QStringLiteral("Dossier : ") + f.options.appDirText);
-    u.lblDossier->setToolTip(f.options.appDirText);
-
-    if (const QColor ptt = toQColor(indicatorColour(f.radio.keyed));
-        u.lblDTMFPTT->palette().color(QPalette::WindowText) != ptt) {
-        QPalette pal = u.lblDTMFPTT->palette();
-        pal.setColor(QPalette::WindowText, ptt);
-        u.lblDTMFPTT->setPalette(pal);
+    if (changed.has(Feature::OperatorDetails)) {
+        for (size_t i = 0; i < u.paramOM.size(); ++i)
+            renderLineEdit(u.paramOM[i], presenter_.params().getOM(static_cast<int>(i)));
     }
 
-    for (size_t i = 0; i < u.paramOM.size(); ++i)
-        renderLineEdit(u.paramOM[i], presenter_.params().getOM(static_cast<int>(i)));
-
-    // ---- daily time windows
-    u.lblHorloge->setText(f.windows.clockLabel);
-    for (size_t w = 0; w < u.tabS3.size(); ++w) {
-        u.tabS3[w]->setBackground(
-            toQColor(tabColour(static_cast<int>(w) == f.windows.shownWindow)));
-        u.frmPeriode[w]->setVisible(static_cast<int>(w) == f.windows.shownWindow);
-        u.chkDecl[w]->setChecked(f.windows.enabled[w]);
-    }
-    for (size_t i = 0; i < u.timeFields.size(); ++i)
-        renderLineEdit(u.timeFields[i], f.windows.fields[i]);
-    const auto validField = [](int i) { return i >= 0 && i < TimeWindowsState::kTimeFields; };
-    if (u.appliedSelectTimeFieldSeq != f.windows.selectSeq) {
-        u.appliedSelectTimeFieldSeq = f.windows.selectSeq;
-        if (validField(f.windows.selectField)) {
-            QLineEdit* edit = u.timeFields[static_cast<size_t>(f.windows.selectField)];
-            edit->selectAll();
-            // A click that gave the focus puts the caret where it landed once
-            // this is done: the whole text is selected again after it.
-            QTimer::singleShot(0, edit, [edit] {
-                if (edit->hasFocus())
-                    edit->selectAll();
-            });
+    if (changed.has(Feature::TimeWindows)) {
+        // ---- daily time windows
+        u.lblHorloge->setText(f.windows.clockLabel);
+        for (size_t w = 0; w < u.tabS3.size(); ++w) {
+            u.tabS3[w]->setBackground(
+                toQColor(tabColour(static_cast<int>(w) == f.windows.shownWindow)));
+            u.frmPeriode[w]->setVisible(static_cast<int>(w) == f.windows.shownWindow);
+            u.chkDecl[w]->setChecked(f.windows.enabled[w]);
+        }
+        for (size_t i = 0; i < u.timeFields.size(); ++i)
+            renderLineEdit(u.timeFields[i], f.windows.fields[i]);
+        const auto validField = [](int i) { return i >= 0 && i < TimeWindowsState::kTimeFields; };
+        if (u.appliedSelectTimeFieldSeq != f.windows.selectSeq) {
+            u.appliedSelectTimeFieldSeq = f.windows.selectSeq;
+            if (validField(f.windows.selectField)) {
+                QLineEdit* edit = u.timeFields[static_cast<size_t>(f.windows.selectField)];
+                edit->selectAll();
+                // A click that gave the focus puts the caret where it landed once
+                // this is done: the whole text is selected again after it.
+                QTimer::singleShot(0, edit, [edit] {
+                    if (edit->hasFocus())
+                        edit->selectAll();
+                });
+            }
+        }
+        if (u.appliedFocusTimeFieldSeq != f.windows.focusSeq) {
+            u.appliedFocusTimeFieldSeq = f.windows.focusSeq;
+            if (validField(f.windows.focusField))
+                u.pendingTimeFieldFocus = f.windows.focusField;
         }
     }
-    if (u.appliedFocusTimeFieldSeq != f.windows.focusSeq) {
-        u.appliedFocusTimeFieldSeq = f.windows.focusSeq;
-        if (validField(f.windows.focusField))
-            u.pendingTimeFieldFocus = f.windows.focusField;
-    }
+
     // ---- end daily time windows
 
-    // ---- start-up: caption, loading panel, version, several copies
-    setWindowTitle(f.shell.caption);
-    u.lblTitre->setText(f.shell.caption);
-    if (f.shell.loadingVisible && u.frmChargement->isHidden())
-        u.frmChargement->raise();
-    u.frmChargement->setVisible(f.shell.loadingVisible);
-    u.lblChargeParam->setText(f.shell.loadingCaption);
-    renderProgress(u.progressBar2, f.shell.loadingProgress);
-    u.lblVersion->setText(f.shell.versionLabel);
-    u.chkInstance->setChecked(f.options.allowSeveralCopies);
+    if (changed.hasAny({Feature::Shell, Feature::Options})) {
+        // ---- start-up: caption, loading panel, version, several copies
+        setWindowTitle(f.shell.caption);
+        u.lblTitre->setText(f.shell.caption);
+        if (f.shell.loadingVisible && u.frmChargement->isHidden())
+            u.frmChargement->raise();
+        u.frmChargement->setVisible(f.shell.loadingVisible);
+        u.lblChargeParam->setText(f.shell.loadingCaption);
+        renderProgress(u.progressBar2, f.shell.loadingProgress);
+        u.lblVersion->setText(f.shell.versionLabel);
+        u.chkInstance->setChecked(f.options.allowSeveralCopies);
+    }
+
     // ---- end start-up
 
     return focusMessage;

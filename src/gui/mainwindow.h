@@ -5,6 +5,8 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <array>
+#include <bit>
 #include <memory>
 
 namespace ondrix {
@@ -20,8 +22,15 @@ public:
 
     // Redraws every control from the form.
     void render();
+    // Redraws the controls that show these features.
+    void render(Features changed);
     // How many times it has, for the measurements and the tests.
     long renderCount() const { return renders_; }
+    // How many of them drew this feature's controls.
+    long renderCount(Feature feature) const {
+        const auto bit = static_cast<unsigned>(feature);
+        return featureRenders_[static_cast<size_t>(std::countr_zero(bit))];
+    }
 
 protected:
     // The window has no system frame: dragging its background moves it.
@@ -37,7 +46,7 @@ private:
     void build();
     void connectEvents();
     // Draws the form; true when the message box is to take the focus.
-    bool renderForm();
+    bool renderForm(Features changed);
 
     std::unique_ptr<Ui> ui;
     MainPresenter& presenter_;
@@ -47,6 +56,7 @@ private:
     // Set while the form is drawn.
     bool rendering_ = false;
     long renders_ = 0;
+    std::array<long, 32> featureRenders_{};
 };
 
 } // namespace ondrix

@@ -18,7 +18,6 @@ struct OptionsState {
     bool allowSeveralCopies = false;
     QString appDirText;
     TimerState autosaveTimer{true, 1000};
-    int autosaveTicks = 0;
     // The recorder window is open (it has no feature of its own yet).
     bool recorderOpen = false;
 

@@ -547,6 +547,41 @@ TEST_F(MainWindowTest, CarrierDetectSwitchEnablesItsLineAndShowsTheInput) {
 
 // Levels come every 20 ms while listening: they go straight to the view that
 // draws them, never through the features' state or the window's redraw.
+// The clock ticks every second and the countdown with it: each redraws the
+// controls of its own feature, not the whole window.
+TEST_F(MainWindowTest, ATickRedrawsOnlyTheFeatureItChanged) {
+    openFile(kFileA);
+    click("BTPlay");
+    ASSERT_TRUE(presenter.state().cycle.running);
+    const auto count = [this] {
+        return std::array<long, 4>{
+            window.renderCount(Feature::TimeWindows), window.renderCount(Feature::Cycle),
+            window.renderCount(Feature::RadioLink), window.renderCount(Feature::Speech)};
+    };
+    auto before = count();
+    clock.advanceMs(1000);
+    presenter.TimerTime_Timer();
+    EXPECT_EQ(text("LblHorloge"), clock.t.toString("HH:mm:ss"));
+    auto after = count();
+    EXPECT_EQ(after[0], before[0] + 1) << "the clock";
+    EXPECT_EQ(after[1], before[1]) << "the countdown";
+    EXPECT_EQ(after[2], before[2]) << "the radio link";
+    EXPECT_EQ(after[3], before[3]) << "the speech";
+
+    before = after;
+    presenter.Timer1_Timer();
+    after = count();
+    EXPECT_EQ(after[0], before[0]) << "the clock";
+    EXPECT_EQ(after[1], before[1] + 1) << "the countdown";
+    EXPECT_EQ(after[2], before[2]) << "the radio link";
+    EXPECT_EQ(text("LblTempTimer"), presenter.state().cycle.timeLeftLabel);
+
+    // A tick that changes nothing draws nothing.
+    const long renders = window.renderCount();
+    presenter.TimerParam_Timer();
+    EXPECT_EQ(window.renderCount(), renders);
+}
+
 TEST_F(MainWindowTest, ALevelStreamReachesItsViewWithoutRedrawingTheWindow) {
     struct LevelView : QWidget {
         std::vector<double> shown;
