@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
                                                 &serial, &sleeper}};
         QElapsedTimer t;
         t.start();
-        p.IMGActualiser_Click();
+        p.execute(cmd::IMGActualiser_Click{});
         std::printf("port search, %s: blocked %lld ms; found %lld\n", c.what,
                     static_cast<long long>(t.elapsed()),
                     static_cast<long long>(p.state().radio.portList.items.size()));

@@ -26,9 +26,9 @@ void SettingsWrite(benchmark::State& state) {
     for (int i = 0; i < Params::kCount; ++i)
         if (p.params().get(i).isEmpty())
             p.params().set(i, QString::number(i * 1000));
-    p.TxtSynthese_Change(QString(250, 'x'));
+    p.execute(cmd::TxtSynthese_Change{QString(250, 'x')});
     for (auto _ : state)
-        p.Sauver_Click();
+        p.execute(cmd::Sauver_Click{});
 }
 BENCHMARK(SettingsWrite)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
 

@@ -189,18 +189,10 @@ void MainPresenter::Form_Unload() {
     });
 }
 
-void MainPresenter::ChkInstance_Click(bool checked) {
-    act([&] { state_.options.allowSeveralCopies = checked; });
-}
-
-void MainPresenter::TimerParam_Timer() {
-    update([this] { settings_.TimerParam_Timer(); });
-}
-
-void MainPresenter::Sauver_Click() {
-    act([this] {
-        settings_.EcrireINI();
-        settings_.restartAutosave();
+void MainPresenter::setAppDir(const QString& dir) {
+    act([&] {
+        state_.options.appDirText = dir;
+        settings_.setAppDir(dir);
     });
 }
 
@@ -210,182 +202,17 @@ void MainPresenter::selectInMessage(int start, int length) {
     ++state_.speech.selectionSeq;
 }
 
-void MainPresenter::TxtSynthese_Change(const QString& text) {
-    act([&] {
-        state_.speech.text = text;
-        params_.set(Params::kTexte, text);
-    });
+// Replaces a selection of the message (clamped to it) and puts the caret
+// after what was put in.
+void MainPresenter::replaceInMessage(int selStart, int selLength, const QString& with) {
+    QString t = state_.speech.text;
+    const int start = std::clamp(selStart, 0, static_cast<int>(t.size()));
+    t.replace(start, std::clamp(selLength, 0, static_cast<int>(t.size()) - start), with);
+    state_.speech.text = t;
+    params_.set(Params::kTexte, t);
+    selectInMessage(start + static_cast<int>(with.size()), 0);
 }
 
-void MainPresenter::TxtSynthese_Click(int caret) {
-    act([&] {
-        state_.speech.voiceListVisible = false;
-        state_.speech.tagListVisible = true;
-        if (const auto sel = TrouverCrochet(state_.speech.text, caret))
-            selectInMessage(sel->first, sel->second);
-    });
-}
-
-void MainPresenter::TxtSynthese_DblClick(int selStart, int selLength) {
-    act([&] {
-        const int all = static_cast<int>(state_.speech.text.size());
-        if (!(selStart == 0 && selLength == all))
-            selectInMessage(0, all);
-    });
-}
-
-void MainPresenter::TxtSynthese_GotFocus() {
-    act([this] {
-        state_.speech.voiceListVisible = false;
-        state_.speech.tagListVisible = true;
-        state_.shell.shortcutsActive = false;
-    });
-}
-
-void MainPresenter::TxtSynthese_LostFocus() {
-    act([this] { state_.shell.shortcutsActive = true; });
-}
-
-void MainPresenter::TxtSynthese_SelectAll() {
-    act([this] {
-        if (!state_.speech.text.isEmpty())
-            selectInMessage(0, static_cast<int>(state_.speech.text.size()));
-    });
-}
-
-void MainPresenter::TxtSynthese_Enter(int selStart, int selLength) {
-    // The message stays on one line: a line break typed becomes ". ".
-    act([&] {
-        QString t = state_.speech.text;
-        const int start = std::clamp(selStart, 0, static_cast<int>(t.size()));
-        t.replace(start, std::clamp(selLength, 0, static_cast<int>(t.size()) - start),
-                  QStringLiteral(". "));
-        state_.speech.text = t;
-        params_.set(Params::kTexte, t);
-        selectInMessage(start + 2, 0);
-    });
-}
-
-void MainPresenter::TxtSynthese_CaretMoved(int caret) {
-    act([&] {
-        if (const auto sel = TrouverCrochet(state_.speech.text, caret))
-            selectInMessage(sel->first, sel->second);
-    });
-}
-
-void MainPresenter::ComboOndrixTexte_Change(int index) {
-    act([&] {
-        auto& c = state_.speech.tagList;
-        c.index = (index >= 0 && index < c.items.size()) ? index : -1;
-        c.text = c.items.value(c.index);
-    });
-}
-
-void MainPresenter::CmdAjoutOndrix_Click(int selStart, int selLength) {
-    act([&] {
-        const QString tag = state_.speech.tagList.text;
-        QString t = state_.speech.text;
-        const int start = std::clamp(selStart, 0, static_cast<int>(t.size()));
-        t.replace(start, std::clamp(selLength, 0, static_cast<int>(t.size()) - start), tag);
-        state_.speech.text = t;
-        params_.set(Params::kTexte, t);
-        selectInMessage(start + static_cast<int>(tag.size()), 0);
-    });
-}
-
-void MainPresenter::ChkLireMeteo_Click(bool checked) {
-    act([&] { state_.speech.readWeather = checked; });
-}
-
-void MainPresenter::ListVoix_Click(int index) {
-    act([&] { voices_.ListVoix_Click(index); });
-}
-void MainPresenter::ListVoix_DblClick() {
-    act([this] { voices_.ListVoix_DblClick(); });
-}
-void MainPresenter::LblNomVoix_Click() {
-    act([this] { voices_.LblNomVoix_Click(); });
-}
-void MainPresenter::Command1_Click() {
-    act([this] { voices_.ChargerVoix(); });
-}
-void MainPresenter::CmdResoudreProb_Click() {
-    act([this] { voices_.CmdResoudreProb_Click(); });
-}
-void MainPresenter::CmdProbOK_Click() {
-    act([this] { voices_.CmdProbOK_Click(); });
-}
-
-void MainPresenter::OperatorField_KeyPress(int field, QChar ch) {
-    act([&] { operator_.keyPress(field, ch); });
-}
-void MainPresenter::OperatorField_Change(int field, const QString& text) {
-    act([&] { params_.setOM(field, text); });
-}
-void MainPresenter::OperatorField_Click(int field) {
-    act([&] { operator_.click(field); });
-}
-void MainPresenter::TextField_GotFocus() {
-    act([this] { state_.shell.shortcutsActive = false; });
-}
-void MainPresenter::TextField_LostFocus() {
-    act([this] { state_.shell.shortcutsActive = true; });
-}
-
-void MainPresenter::setAppDir(const QString& dir) {
-    act([&] {
-        state_.options.appDirText = dir;
-        settings_.setAppDir(dir);
-    });
-}
-
-void MainPresenter::BTPlay_Click() {
-    act([this] { beacon_.BTPlay_Click(); });
-}
-void MainPresenter::TabS11_Click() {
-    act([this] { beacon_.TabS11_Click(); });
-}
-void MainPresenter::TabS12_Click() {
-    act([this] { beacon_.TabS12_Click(); });
-}
-
-void MainPresenter::PageTab_Click(int page) {
-    act([&] { showPage(state_.shell, page); });
-}
-
-void MainPresenter::CMDOuvrir_Click() {
-    act([this] { beacon_.CMDOuvrir_Click(); });
-}
-void MainPresenter::ComboFichierRecent_Change(int index) {
-    act([&] { beacon_.ComboFichierRecent_Change(index); });
-}
-void MainPresenter::SliderLireTemps_Change(int value) {
-    act([&] { beacon_.SliderLireTemps_Change(value); });
-}
-void MainPresenter::SliderLireTemps_MouseMove() {
-    act([this] { beacon_.SliderLireTemps_MouseMove(); });
-}
-void MainPresenter::SliderVolWMP_Change(int value) {
-    act([&] { beacon_.SliderVolWMP_Change(value); });
-}
-void MainPresenter::CHKMute_Click(bool checked) {
-    act([&] { beacon_.CHKMute_Click(checked); });
-}
-void MainPresenter::TxtInterval_Change(const QString& text) {
-    act([&] { beacon_.TxtInterval_Change(text); });
-}
-void MainPresenter::TxtInterval_KeyDown(int keyCode) {
-    act([&] { beacon_.TxtInterval_KeyDown(keyCode); });
-}
-void MainPresenter::TxtTpsMax_Change(const QString& text) {
-    act([&] { beacon_.TxtTpsMax_Change(text); });
-}
-void MainPresenter::chkRec_Click(bool checked) {
-    act([&] { beacon_.chkRec_Click(checked); });
-}
-void MainPresenter::ComboPriorite_Change(int index) {
-    act([&] { beacon_.ComboPriorite_Change(index); });
-}
 bool MainPresenter::keyingLocked() {
     // How the transmitter is keyed cannot change under a running cycle, who-
     // ever asks: a sending keyed on one line would be released on another.
@@ -397,88 +224,166 @@ bool MainPresenter::keyingLocked() {
     return true;
 }
 
-void MainPresenter::OptPORTCOM_Click() {
-    if (!keyingLocked())
-        act([this] { radio_.OptPORTCOM_Click(); });
-}
-void MainPresenter::OptVOX_Click() {
-    if (!keyingLocked())
-        act([this] { radio_.OptVOX_Click(); });
-}
-void MainPresenter::ComboModeCOMPTT_Change(int index) {
-    if (!keyingLocked())
-        act([&] { radio_.ComboModeCOMPTT_Change(index); });
-}
-void MainPresenter::PortComList_Change(const QString& text) {
-    if (!keyingLocked())
-        act([&] { radio_.PortComList_Change(text); });
-}
-void MainPresenter::PTTLock_Click() {
-    act([this] { radio_.PTTLock_Click(); });
-}
-void MainPresenter::CMDTest_MouseDown() {
-    act([this] { radio_.CMDTest_MouseDown(); });
-}
-void MainPresenter::CMDTest_MouseUp() {
-    act([this] { radio_.CMDTest_MouseUp(); });
-}
-void MainPresenter::IMGActualiser_Click() {
-    // A search closes the port: never under a running cycle.
-    if (!keyingLocked())
-        act([this] { radio_.IMGActualiser_Click(); });
-}
-void MainPresenter::ImgChercheCom_Click() {
-    act([this] { radio_.ImgChercheCom_Click(); });
-}
-void MainPresenter::ChkCOR_Click(bool checked) {
-    act([&] { radio_.ChkCOR_Click(checked); });
-}
-void MainPresenter::ComboModeCOMCOR_Change(int index) {
-    act([&] { radio_.ComboModeCOMCOR_Change(index); });
-}
-void MainPresenter::TimerCOR_Timer() {
-    update([this] { radio_.TimerCOR_Timer(); });
-}
-void MainPresenter::TimerCOMValide_Timer() {
-    update([this] { radio_.TimerCOMValide_Timer(); });
-}
-void MainPresenter::TimerTempsVoix_Timer() {
-    update([this] { beacon_.TimerTempsVoix_Timer(); });
-}
-void MainPresenter::SliderVoixSpeed_Change(int value) {
-    act([&] { beacon_.SliderVoixSpeed_Change(value); });
-}
-void MainPresenter::SliderVolVoix_Change(int value) {
-    act([&] { beacon_.SliderVolVoix_Change(value); });
-}
-void MainPresenter::Timer1_Timer() {
-    update([this] { beacon_.Timer1_Timer(); });
-}
-void MainPresenter::Timer2_Timer() {
-    update([this] { beacon_.Timer2_Timer(); });
+namespace {
+template <typename... F> struct Overloaded : F... { using F::operator()...; };
+template <typename... F> Overloaded(F...) -> Overloaded<F...>;
+} // namespace
+
+void MainPresenter::execute(const Command& command) {
+    if (changesKeying(command) && keyingLocked())
+        return;
+    // An operator's action: every panel is drawn again afterwards (see act).
+    act([&] {
+        std::visit(
+            Overloaded{
+                // ---- cycle and message
+                [&](const cmd::BTPlay_Click&) { beacon_.BTPlay_Click(); },
+                [&](const cmd::TabS11_Click&) { beacon_.TabS11_Click(); },
+                [&](const cmd::TabS12_Click&) { beacon_.TabS12_Click(); },
+                [&](const cmd::CMDOuvrir_Click&) { beacon_.CMDOuvrir_Click(); },
+                [&](const cmd::ComboFichierRecent_Change& c) {
+                    beacon_.ComboFichierRecent_Change(c.index);
+                },
+                [&](const cmd::SliderLireTemps_Change& c) {
+                    beacon_.SliderLireTemps_Change(c.value);
+                },
+                [&](const cmd::SliderLireTemps_MouseMove&) { beacon_.SliderLireTemps_MouseMove(); },
+                [&](const cmd::SliderVolWMP_Change& c) { beacon_.SliderVolWMP_Change(c.value); },
+                [&](const cmd::CHKMute_Click& c) { beacon_.CHKMute_Click(c.checked); },
+                [&](const cmd::TxtInterval_Change& c) { beacon_.TxtInterval_Change(c.text); },
+                [&](const cmd::TxtInterval_KeyDown& c) { beacon_.TxtInterval_KeyDown(c.keyCode); },
+                [&](const cmd::TxtTpsMax_Change& c) { beacon_.TxtTpsMax_Change(c.text); },
+                [&](const cmd::chkRec_Click& c) { beacon_.chkRec_Click(c.checked); },
+                [&](const cmd::ComboPriorite_Change& c) { beacon_.ComboPriorite_Change(c.index); },
+
+                // ---- shell and settings
+                [&](const cmd::PageTab_Click& c) { showPage(state_.shell, c.page); },
+                [&](const cmd::ChkInstance_Click& c) {
+                    state_.options.allowSeveralCopies = c.checked;
+                },
+                [&](const cmd::Sauver_Click&) {
+                    settings_.EcrireINI();
+                    settings_.restartAutosave();
+                },
+
+                // ---- radio link (the keying ones passed the interlock above)
+                [&](const cmd::OptPORTCOM_Click&) { radio_.OptPORTCOM_Click(); },
+                [&](const cmd::OptVOX_Click&) { radio_.OptVOX_Click(); },
+                [&](const cmd::ComboModeCOMPTT_Change& c) {
+                    radio_.ComboModeCOMPTT_Change(c.index);
+                },
+                [&](const cmd::PortComList_Change& c) { radio_.PortComList_Change(c.text); },
+                [&](const cmd::PTTLock_Click&) { radio_.PTTLock_Click(); },
+                [&](const cmd::CMDTest_MouseDown&) { radio_.CMDTest_MouseDown(); },
+                [&](const cmd::CMDTest_MouseUp&) { radio_.CMDTest_MouseUp(); },
+                [&](const cmd::IMGActualiser_Click&) { radio_.IMGActualiser_Click(); },
+                [&](const cmd::ImgChercheCom_Click&) { radio_.ImgChercheCom_Click(); },
+                [&](const cmd::ChkCOR_Click& c) { radio_.ChkCOR_Click(c.checked); },
+                [&](const cmd::ComboModeCOMCOR_Change& c) {
+                    radio_.ComboModeCOMCOR_Change(c.index);
+                },
+
+                // ---- speech message
+                [&](const cmd::TxtSynthese_Change& c) {
+                    state_.speech.text = c.text;
+                    params_.set(Params::kTexte, c.text);
+                },
+                [&](const cmd::TxtSynthese_Click& c) {
+                    state_.speech.voiceListVisible = false;
+                    state_.speech.tagListVisible = true;
+                    if (const auto sel = TrouverCrochet(state_.speech.text, c.caret))
+                        selectInMessage(sel->first, sel->second);
+                },
+                [&](const cmd::TxtSynthese_DblClick& c) {
+                    const int all = static_cast<int>(state_.speech.text.size());
+                    if (!(c.selStart == 0 && c.selLength == all))
+                        selectInMessage(0, all);
+                },
+                [&](const cmd::TxtSynthese_GotFocus&) {
+                    state_.speech.voiceListVisible = false;
+                    state_.speech.tagListVisible = true;
+                    state_.shell.shortcutsActive = false;
+                },
+                [&](const cmd::TxtSynthese_LostFocus&) { state_.shell.shortcutsActive = true; },
+                [&](const cmd::TxtSynthese_SelectAll&) {
+                    if (!state_.speech.text.isEmpty())
+                        selectInMessage(0, static_cast<int>(state_.speech.text.size()));
+                },
+                // The message stays on one line: a line break typed becomes ". ".
+                [&](const cmd::TxtSynthese_Enter& c) {
+                    replaceInMessage(c.selStart, c.selLength, QStringLiteral(". "));
+                },
+                [&](const cmd::TxtSynthese_CaretMoved& c) {
+                    if (const auto sel = TrouverCrochet(state_.speech.text, c.caret))
+                        selectInMessage(sel->first, sel->second);
+                },
+                [&](const cmd::ComboOndrixTexte_Change& c) {
+                    auto& tags = state_.speech.tagList;
+                    tags.index = (c.index >= 0 && c.index < tags.items.size()) ? c.index : -1;
+                    tags.text = tags.items.value(tags.index);
+                },
+                [&](const cmd::CmdAjoutOndrix_Click& c) {
+                    replaceInMessage(c.selStart, c.selLength, state_.speech.tagList.text);
+                },
+                [&](const cmd::ChkLireMeteo_Click& c) { state_.speech.readWeather = c.checked; },
+                [&](const cmd::SliderVoixSpeed_Change& c) {
+                    beacon_.SliderVoixSpeed_Change(c.value);
+                },
+                [&](const cmd::SliderVolVoix_Change& c) { beacon_.SliderVolVoix_Change(c.value); },
+
+                // ---- voices
+                [&](const cmd::ListVoix_Click& c) { voices_.ListVoix_Click(c.index); },
+                [&](const cmd::ListVoix_DblClick&) { voices_.ListVoix_DblClick(); },
+                [&](const cmd::LblNomVoix_Click&) { voices_.LblNomVoix_Click(); },
+                [&](const cmd::ChargerVoix&) { voices_.ChargerVoix(); },
+                [&](const cmd::CmdResoudreProb_Click&) { voices_.CmdResoudreProb_Click(); },
+                [&](const cmd::CmdProbOK_Click&) { voices_.CmdProbOK_Click(); },
+
+                // ---- operator details
+                [&](const cmd::OperatorField_KeyPress& c) { operator_.keyPress(c.field, c.ch); },
+                [&](const cmd::OperatorField_Change& c) { params_.setOM(c.field, c.text); },
+                [&](const cmd::OperatorField_Click& c) { operator_.click(c.field); },
+                [&](const cmd::TextField_GotFocus&) { state_.shell.shortcutsActive = false; },
+                [&](const cmd::TextField_LostFocus&) { state_.shell.shortcutsActive = true; },
+
+                // ---- daily time windows
+                [&](const cmd::ChkDecl_Click& c) { windows_.ChkDecl_Click(c.window, c.checked); },
+                [&](const cmd::TabS3_Click& c) { windows_.TabS3_Click(c.window); },
+                [&](const cmd::TimeField_Change& c) { windows_.TimeField_Change(c.field, c.text); },
+                [&](const cmd::TimeField_GotFocus& c) { windows_.TimeField_GotFocus(c.field); },
+                [&](const cmd::TimeField_LostFocus& c) { windows_.TimeField_LostFocus(c.field); },
+            },
+            command);
+    });
 }
 
-// ---- daily time windows
-
-void MainPresenter::TimerTime_Timer() {
-    update([this] { windows_.TimerTime_Timer(); });
+void MainPresenter::tick(Tick timer) {
+    // Only the features the tick changed are said.
+    update([&] {
+        switch (timer) {
+        case Tick::FileCountdown:
+            beacon_.fileCountdownTick();
+            break;
+        case Tick::SpeechCountdown:
+            beacon_.speechCountdownTick();
+            break;
+        case Tick::SpeechDuration:
+            beacon_.speechDurationTick();
+            break;
+        case Tick::Carrier:
+            radio_.carrierTick();
+            break;
+        case Tick::PortSearchRetry:
+            radio_.searchRetryTick();
+            break;
+        case Tick::Clock:
+            windows_.clockTick();
+            break;
+        case Tick::Autosave:
+            settings_.autosaveTick();
+            break;
+        }
+    });
 }
-void MainPresenter::ChkDecl_Click(int window, bool checked) {
-    act([&] { windows_.ChkDecl_Click(window, checked); });
-}
-void MainPresenter::TabS3_Click(int window) {
-    act([&] { windows_.TabS3_Click(window); });
-}
-void MainPresenter::TimeField_Change(int field, const QString& text) {
-    act([&] { windows_.TimeField_Change(field, text); });
-}
-void MainPresenter::TimeField_GotFocus(int field) {
-    act([&] { windows_.TimeField_GotFocus(field); });
-}
-void MainPresenter::TimeField_LostFocus(int field) {
-    act([&] { windows_.TimeField_LostFocus(field); });
-}
-
-// ---- end daily time windows
 
 } // namespace ondrix

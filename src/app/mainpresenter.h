@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/commands.h"
 #include "app/settings.h"
 #include "app/stationstate.h"
 #include "beacon/beacon.h"
@@ -32,7 +33,7 @@ private:
 };
 
 // Owns every fact of the main window and the settings arrays. The widgets
-// forward the operator's events here and redraw from state() on changed().
+// pass the operator's commands to execute() and redraw from state() on changed().
 class MainPresenter : public QObject {
     Q_OBJECT
 public:
@@ -88,87 +89,14 @@ public:
     static QString caption();
     static QString versionText();
 
-    // Operator events.
-    void BTPlay_Click();
-    void TabS11_Click();
-    void TabS12_Click();
-    void PageTab_Click(int page); // TabS21..TabS25 as 0..4
-    void CMDOuvrir_Click();
-    void ComboFichierRecent_Change(int index);
-    void SliderLireTemps_Change(int value);
-    void SliderLireTemps_MouseMove();
-    void SliderVolWMP_Change(int value);
-    void CHKMute_Click(bool checked);
-    void TxtInterval_Change(const QString& text);
-    void TxtInterval_KeyDown(int keyCode);
-    void TxtTpsMax_Change(const QString& text);
-    void chkRec_Click(bool checked);
-    void ComboPriorite_Change(int index);
-    void ChkInstance_Click(bool checked);
-    void TimerParam_Timer();
-    // The save buttons: the file written, the autosave counted from now.
-    void Sauver_Click();
-    void OptPORTCOM_Click();
-    void OptVOX_Click();
-    void ComboModeCOMPTT_Change(int index);
-    void PortComList_Change(const QString& text);
-    void PTTLock_Click();
-    void CMDTest_MouseDown();
-    void CMDTest_MouseUp();
-    void IMGActualiser_Click();
-    void ImgChercheCom_Click();
-    void ChkCOR_Click(bool checked);
-    void ComboModeCOMCOR_Change(int index);
+    // Every operator action, whoever asks (a control, a shortcut, the
+    // window-less front end). The interlocks are here: a command that would
+    // change the keying while a cycle runs is refused and said.
+    void execute(const Command& command);
+    // A timer of the station is due (the timer driver, or a test).
+    void tick(Tick timer);
 
-    // Timer drivers.
-    void Timer1_Timer();
-    void Timer2_Timer();
-    void TimerCOR_Timer();
-    void TimerCOMValide_Timer();
-    void TimerTempsVoix_Timer();
-    void SliderVoixSpeed_Change(int value);
-    void SliderVolVoix_Change(int value);
-
-    // Speech message box. Positions count characters; `caret` is the number of
-    // characters before the caret.
-    void TxtSynthese_Change(const QString& text);
-    void TxtSynthese_Click(int caret);
-    void TxtSynthese_DblClick(int selStart, int selLength);
-    void TxtSynthese_GotFocus();
-    void TxtSynthese_LostFocus();
-    void TxtSynthese_SelectAll();
-    void TxtSynthese_Enter(int selStart, int selLength);
-    void TxtSynthese_CaretMoved(int caret);
-    void ComboOndrixTexte_Change(int index);
-    void CmdAjoutOndrix_Click(int selStart, int selLength);
-    void ChkLireMeteo_Click(bool checked);
-
-    // Voices.
-    void ListVoix_Click(int index);
-    void ListVoix_DblClick();
-    void LblNomVoix_Click();
-    void Command1_Click(); // "MAJ": the voices listed again
-    void CmdResoudreProb_Click();
-    void CmdProbOK_Click();
-
-    // Operator details (fields 0..4).
-    void OperatorField_KeyPress(int field, QChar ch);
-    void OperatorField_Change(int field, const QString& text);
-    void OperatorField_Click(int field);
-    void TextField_GotFocus();
-    void TextField_LostFocus();
-
-    // ---- daily time windows: clock tick, check boxes ChkDecl1..3 and period
-    // tabs TabS31..33 as 0..2, time fields by their index in
-    // StationState::timeFields.
     TriggerWindows& windows() { return windows_; }
-    void TimerTime_Timer();
-    void ChkDecl_Click(int window, bool checked);
-    void TabS3_Click(int window);
-    void TimeField_Change(int field, const QString& text);
-    void TimeField_GotFocus(int field);
-    void TimeField_LostFocus(int field);
-    // ---- end daily time windows
 
 signals:
     // A step changed these features: their panels redraw, nothing else. Said
@@ -237,15 +165,14 @@ private:
     RadioLink radio_;
     VoiceCatalogue voices_;
     OperatorInfo operator_;
-    // ---- daily time windows
     TriggerWindows windows_;
-    // ---- end daily time windows
-    // ---- start-up and settings (after every part it applies settings to)
+    // After every part it applies settings to.
     Settings settings_;
     bool unloaded_ = false;
     bool savedAtUnload_ = false;
     // Applies a selection to the message box.
     void selectInMessage(int start, int length);
+    void replaceInMessage(int selStart, int selLength, const QString& with);
     // True (and said) when the keying may not change now: a cycle runs.
     bool keyingLocked();
     // A settings file that could not be used is said once, at start-up.

@@ -300,7 +300,7 @@ bool Settings::EcrireINI() {
     return file_->save();
 }
 
-void Settings::TimerParam_Timer() {
+void Settings::autosaveTick() {
     if (autosaveTicks_ == kAutosaveTicks) {
         EcrireINI();
         autosaveTicks_ = 0;

@@ -23,7 +23,7 @@ public:
     static const QString kFileName;
     static const QString kSectionParams;
     static const QString kSectionOM;
-    // Ticks of TimerParam between two autosaves.
+    // Ticks of the autosave timer between two autosaves.
     static constexpr int kAutosaveTicks = 600;
 
     struct Parts {
@@ -49,7 +49,7 @@ public:
     void SauverParam();
     // ParamOM0..4, in memory; EcrireINI writes them with the rest.
     void EcrireInfosOM();
-    void TimerParam_Timer();
+    void autosaveTick();
     // The next autosave comes a whole count of ticks from now.
     void restartAutosave() { autosaveTicks_ = 0; }
 
@@ -77,7 +77,7 @@ private:
     Parts parts_;
     std::unique_ptr<IniFile> file_;
     IniFile::LoadStatus status_ = IniFile::LoadStatus::Missing;
-    // Ticks of TimerParam since the last save; not shown, so not part of any
+    // Ticks of the autosave timer since the last save; not shown, so not part of any
     // panel's state (a count moving every second would redraw for nothing).
     int autosaveTicks_ = 0;
 };

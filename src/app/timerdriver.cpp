@@ -9,14 +9,14 @@ TimerDriver::TimerDriver(MainPresenter& presenter, QObject* parent)
     const StationState& s = presenter_.state();
     const auto nextTick = [this] { return presenter_.beacon().msToNextTick(); };
     drive(
-        s.cycle.fileCountdown, [this] { presenter_.Timer1_Timer(); }, nextTick);
+        s.cycle.fileCountdown, [this] { presenter_.tick(Tick::FileCountdown); }, nextTick);
     drive(
-        s.cycle.speechCountdown, [this] { presenter_.Timer2_Timer(); }, nextTick);
-    drive(s.radio.carrierTimer, [this] { presenter_.TimerCOR_Timer(); });
-    drive(s.radio.searchRetryTimer, [this] { presenter_.TimerCOMValide_Timer(); });
-    drive(s.speech.durationTimer, [this] { presenter_.TimerTempsVoix_Timer(); });
-    drive(s.windows.clockTimer, [this] { presenter_.TimerTime_Timer(); });
-    drive(s.options.autosaveTimer, [this] { presenter_.TimerParam_Timer(); });
+        s.cycle.speechCountdown, [this] { presenter_.tick(Tick::SpeechCountdown); }, nextTick);
+    drive(s.radio.carrierTimer, [this] { presenter_.tick(Tick::Carrier); });
+    drive(s.radio.searchRetryTimer, [this] { presenter_.tick(Tick::PortSearchRetry); });
+    drive(s.speech.durationTimer, [this] { presenter_.tick(Tick::SpeechDuration); });
+    drive(s.windows.clockTimer, [this] { presenter_.tick(Tick::Clock); });
+    drive(s.options.autosaveTimer, [this] { presenter_.tick(Tick::Autosave); });
     connect(&presenter_, &MainPresenter::changed, this, &TimerDriver::sync);
     sync();
 }

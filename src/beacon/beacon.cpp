@@ -246,7 +246,7 @@ void Beacon::speechFinished() {
     speech_.volumeSlider.enabled = cycle_.mode == MessageMode::Speech;
 }
 
-void Beacon::TimerTempsVoix_Timer() {
+void Beacon::speechDurationTick() {
     ++speech_.durationSeconds;
 }
 
@@ -277,10 +277,10 @@ void Beacon::RelireFichier() {
 
 // ---------------------------------------------------------------- countdown
 
-void Beacon::Timer1_Timer() {
+void Beacon::fileCountdownTick() {
     countdownTick(true);
 }
-void Beacon::Timer2_Timer() {
+void Beacon::speechCountdownTick() {
     countdownTick(false);
 }
 

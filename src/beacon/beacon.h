@@ -63,13 +63,13 @@ public:
     void ComboPriorite_Change(int index);
 
     // Timers and player notifications.
-    void Timer1_Timer();
-    void Timer2_Timer();
+    void fileCountdownTick();
+    void speechCountdownTick();
     void playerDurationKnown();
     void playerFinished();
     void speechStarted();
     void speechFinished();
-    void TimerTempsVoix_Timer();
+    void speechDurationTick();
     void SliderVoixSpeed_Change(int value);
     void SliderVolVoix_Change(int value);
 

@@ -69,7 +69,7 @@ void TriggerWindows::showTime(QTime now) {
     windows_.clockLabel = now.toString(QStringLiteral("HH:mm:ss"));
 }
 
-void TriggerWindows::TimerTime_Timer() {
+void TriggerWindows::clockTick() {
     const QTime now = clock_.now().time();
     showTime(now);
 

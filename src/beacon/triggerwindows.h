@@ -28,7 +28,7 @@ public:
 
     // The one-second tick: the clock shown, then the beacon started or
     // stopped by the windows.
-    void TimerTime_Timer();
+    void clockTick();
     // The clock label alone (also shown at start-up, before the first tick).
     void showTime();
     // Check boxes ChkDecl1..ChkDecl3 as 0..2.

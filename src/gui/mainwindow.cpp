@@ -921,103 +921,117 @@ void MainWindow::connectEvents() {
     connect(u.imgClose, &QToolButton::clicked, this, &QWidget::close);
     // ---- start-up: several copies
     connect(u.chkInstance, &QCheckBox::clicked, this,
-            [&p](bool checked) { p.ChkInstance_Click(checked); });
+            [&p](bool checked) { p.execute(cmd::ChkInstance_Click{checked}); });
     // ---- end start-up
-    connect(u.btPlay, &QToolButton::clicked, this, [&p] { p.BTPlay_Click(); });
-    connect(u.tabS11, &ClickableLabel::clicked, this, [&p] { p.TabS11_Click(); });
-    connect(u.tabS12, &ClickableLabel::clicked, this, [&p] { p.TabS12_Click(); });
-    connect(u.cmdOuvrir, &QPushButton::clicked, this, [&p] { p.CMDOuvrir_Click(); });
+    connect(u.btPlay, &QToolButton::clicked, this, [&p] { p.execute(cmd::BTPlay_Click{}); });
+    connect(u.tabS11, &ClickableLabel::clicked, this, [&p] { p.execute(cmd::TabS11_Click{}); });
+    connect(u.tabS12, &ClickableLabel::clicked, this, [&p] { p.execute(cmd::TabS12_Click{}); });
+    connect(u.cmdOuvrir, &QPushButton::clicked, this, [&p] { p.execute(cmd::CMDOuvrir_Click{}); });
     connect(u.comboFichierRecent, &QComboBox::activated, this,
-            [&p](int index) { p.ComboFichierRecent_Change(index); });
+            [&p](int index) { p.execute(cmd::ComboFichierRecent_Change{index}); });
     connect(u.sliderLireTemps, &QSlider::valueChanged, this,
-            [&p](int value) { p.SliderLireTemps_Change(value); });
+            [&p](int value) { p.execute(cmd::SliderLireTemps_Change{value}); });
     connect(u.sliderVolWMP, &QSlider::valueChanged, this,
-            [&p](int value) { p.SliderVolWMP_Change(value); });
-    connect(u.chkMute, &QCheckBox::clicked, this, [&p](bool checked) { p.CHKMute_Click(checked); });
-    connect(u.optPortCom, &QRadioButton::clicked, this, [&p] { p.OptPORTCOM_Click(); });
-    connect(u.optVox, &QRadioButton::clicked, this, [&p] { p.OptVOX_Click(); });
+            [&p](int value) { p.execute(cmd::SliderVolWMP_Change{value}); });
+    connect(u.chkMute, &QCheckBox::clicked, this,
+            [&p](bool checked) { p.execute(cmd::CHKMute_Click{checked}); });
+    connect(u.optPortCom, &QRadioButton::clicked, this,
+            [&p] { p.execute(cmd::OptPORTCOM_Click{}); });
+    connect(u.optVox, &QRadioButton::clicked, this, [&p] { p.execute(cmd::OptVOX_Click{}); });
     connect(u.comboModeCOMPTT, &QComboBox::activated, this,
-            [&p](int index) { p.ComboModeCOMPTT_Change(index); });
+            [&p](int index) { p.execute(cmd::ComboModeCOMPTT_Change{index}); });
     connect(u.portComList, &QComboBox::activated, this, [&p, combo = u.portComList](int index) {
-        p.PortComList_Change(combo->itemText(index));
+        p.execute(cmd::PortComList_Change{combo->itemText(index)});
     });
-    connect(u.imgActualiser, &ImageButton::clicked, this, [&p] { p.IMGActualiser_Click(); });
+    connect(u.imgActualiser, &ImageButton::clicked, this,
+            [&p] { p.execute(cmd::IMGActualiser_Click{}); });
     // The transmitter is keyed for as long as the button is held.
-    connect(u.cmdTest, &QPushButton::pressed, this, [&p] { p.CMDTest_MouseDown(); });
-    connect(u.cmdTest, &QPushButton::released, this, [&p] { p.CMDTest_MouseUp(); });
-    connect(u.pttLock, &ImageButton::clicked, this, [&p] { p.PTTLock_Click(); });
-    connect(u.chkCOR, &QCheckBox::clicked, this, [&p](bool checked) { p.ChkCOR_Click(checked); });
+    connect(u.cmdTest, &QPushButton::pressed, this, [&p] { p.execute(cmd::CMDTest_MouseDown{}); });
+    connect(u.cmdTest, &QPushButton::released, this, [&p] { p.execute(cmd::CMDTest_MouseUp{}); });
+    connect(u.pttLock, &ImageButton::clicked, this, [&p] { p.execute(cmd::PTTLock_Click{}); });
+    connect(u.chkCOR, &QCheckBox::clicked, this,
+            [&p](bool checked) { p.execute(cmd::ChkCOR_Click{checked}); });
     connect(u.comboModeCOMCOR, &QComboBox::activated, this,
-            [&p](int index) { p.ComboModeCOMCOR_Change(index); });
-    connect(u.imgChercheCom, &ImageButton::clicked, this, [&p] { p.ImgChercheCom_Click(); });
-    connect(u.chkRec, &QCheckBox::clicked, this, [&p](bool checked) { p.chkRec_Click(checked); });
+            [&p](int index) { p.execute(cmd::ComboModeCOMCOR_Change{index}); });
+    connect(u.imgChercheCom, &ImageButton::clicked, this,
+            [&p] { p.execute(cmd::ImgChercheCom_Click{}); });
+    connect(u.chkRec, &QCheckBox::clicked, this,
+            [&p](bool checked) { p.execute(cmd::chkRec_Click{checked}); });
     connect(u.txtInterval, &QLineEdit::textEdited, this,
-            [&p](const QString& text) { p.TxtInterval_Change(text); });
+            [&p](const QString& text) { p.execute(cmd::TxtInterval_Change{text}); });
     connect(u.txtInterval, &QLineEdit::returnPressed, this, [&p] {
         constexpr int kEnter = 13;
-        p.TxtInterval_KeyDown(kEnter);
+        p.execute(cmd::TxtInterval_KeyDown{kEnter});
     });
     connect(u.txtTpsMax, &QLineEdit::textEdited, this,
-            [&p](const QString& text) { p.TxtTpsMax_Change(text); });
+            [&p](const QString& text) { p.execute(cmd::TxtTpsMax_Change{text}); });
     connect(u.comboPriorite, &QComboBox::activated, this,
-            [&p](int index) { p.ComboPriorite_Change(index); });
+            [&p](int index) { p.execute(cmd::ComboPriorite_Change{index}); });
     for (size_t i = 0; i < u.pageTabs.size(); ++i)
         connect(u.pageTabs[i], &ClickableLabel::clicked, this,
-                [&p, i] { p.PageTab_Click(static_cast<int>(i)); });
+                [&p, i] { p.execute(cmd::PageTab_Click{static_cast<int>(i)}); });
 
     // Speech frame.
     MessageEdit* message = u.txtSynthese;
     connect(message, &QPlainTextEdit::textChanged, this,
-            [&p, message] { p.TxtSynthese_Change(message->toPlainText()); });
+            [&p, message] { p.execute(cmd::TxtSynthese_Change{message->toPlainText()}); });
     connect(message, &MessageEdit::clickedAt, this,
-            [&p](int caret) { p.TxtSynthese_Click(caret); });
-    connect(message, &MessageEdit::doubleClicked, this,
-            [&p](int start, int length) { p.TxtSynthese_DblClick(start, length); });
-    connect(message, &MessageEdit::enterPressed, this,
-            [&p](int start, int length) { p.TxtSynthese_Enter(start, length); });
-    connect(message, &MessageEdit::selectAllPressed, this, [&p] { p.TxtSynthese_SelectAll(); });
+            [&p](int caret) { p.execute(cmd::TxtSynthese_Click{caret}); });
+    connect(message, &MessageEdit::doubleClicked, this, [&p](int start, int length) {
+        p.execute(cmd::TxtSynthese_DblClick{start, length});
+    });
+    connect(message, &MessageEdit::enterPressed, this, [&p](int start, int length) {
+        p.execute(cmd::TxtSynthese_Enter{start, length});
+    });
+    connect(message, &MessageEdit::selectAllPressed, this,
+            [&p] { p.execute(cmd::TxtSynthese_SelectAll{}); });
     connect(message, &MessageEdit::caretMoved, this,
-            [&p](int caret) { p.TxtSynthese_CaretMoved(caret); });
+            [&p](int caret) { p.execute(cmd::TxtSynthese_CaretMoved{caret}); });
     connect(u.comboOndrixTexte, &QComboBox::activated, this,
-            [&p](int index) { p.ComboOndrixTexte_Change(index); });
+            [&p](int index) { p.execute(cmd::ComboOndrixTexte_Change{index}); });
     connect(u.cmdAjoutOndrix, &QPushButton::clicked, this, [&p, message] {
-        p.CmdAjoutOndrix_Click(message->selectionStart(), message->selectionLength());
+        p.execute(cmd::CmdAjoutOndrix_Click{message->selectionStart(), message->selectionLength()});
     });
     connect(u.chkLireMeteo, &QCheckBox::clicked, this,
-            [&p](bool checked) { p.ChkLireMeteo_Click(checked); });
+            [&p](bool checked) { p.execute(cmd::ChkLireMeteo_Click{checked}); });
     connect(u.listVoix, &QListWidget::currentRowChanged, this,
-            [&p](int row) { p.ListVoix_Click(row); });
-    connect(u.listVoix, &QListWidget::itemDoubleClicked, this, [&p] { p.ListVoix_DblClick(); });
-    connect(u.lblNomVoix, &CaptionLabel::clicked, this, [&p] { p.LblNomVoix_Click(); });
-    connect(u.label6, &CaptionLabel::clicked, this, [&p] { p.LblNomVoix_Click(); });
+            [&p](int row) { p.execute(cmd::ListVoix_Click{row}); });
+    connect(u.listVoix, &QListWidget::itemDoubleClicked, this,
+            [&p] { p.execute(cmd::ListVoix_DblClick{}); });
+    connect(u.lblNomVoix, &CaptionLabel::clicked, this,
+            [&p] { p.execute(cmd::LblNomVoix_Click{}); });
+    connect(u.label6, &CaptionLabel::clicked, this, [&p] { p.execute(cmd::LblNomVoix_Click{}); });
     connect(u.label21, &CaptionLabel::clicked, u.sliderVoixSpeed,
             [slider = u.sliderVoixSpeed] { slider->setFocus(Qt::OtherFocusReason); });
-    connect(u.command1, &QPushButton::clicked, this, [&p] { p.Command1_Click(); });
+    connect(u.command1, &QPushButton::clicked, this, [&p] { p.execute(cmd::ChargerVoix{}); });
     connect(u.sliderVoixSpeed, &QSlider::valueChanged, this,
-            [&p](int value) { p.SliderVoixSpeed_Change(value); });
+            [&p](int value) { p.execute(cmd::SliderVoixSpeed_Change{value}); });
     connect(u.sliderVolVoix, &QSlider::valueChanged, this,
-            [&p](int value) { p.SliderVolVoix_Change(value); });
-    connect(u.cmdResoudreProb, &QPushButton::clicked, this, [&p] { p.CmdResoudreProb_Click(); });
-    connect(u.cmdProbOK, &QPushButton::clicked, this, [&p] { p.CmdProbOK_Click(); });
+            [&p](int value) { p.execute(cmd::SliderVolVoix_Change{value}); });
+    connect(u.cmdResoudreProb, &QPushButton::clicked, this,
+            [&p] { p.execute(cmd::CmdResoudreProb_Click{}); });
+    connect(u.cmdProbOK, &QPushButton::clicked, this, [&p] { p.execute(cmd::CmdProbOK_Click{}); });
 
     // Operator details. Keys, clicks and focus changes go through eventFilter,
     // ahead of the field.
     for (size_t i = 0; i < u.paramOM.size(); ++i)
         connect(u.paramOM[i], &QLineEdit::textEdited, this, [&p, i](const QString& text) {
-            p.OperatorField_Change(static_cast<int>(i), text);
+            p.execute(cmd::OperatorField_Change{static_cast<int>(i), text});
         });
 
     // ---- daily time windows. Focus changes of the time fields go through
     // eventFilter.
     for (size_t w = 0; w < u.tabS3.size(); ++w) {
         connect(u.tabS3[w], &ClickableLabel::clicked, this,
-                [&p, w] { p.TabS3_Click(static_cast<int>(w)); });
-        connect(u.chkDecl[w], &QCheckBox::clicked, this,
-                [&p, w](bool checked) { p.ChkDecl_Click(static_cast<int>(w), checked); });
+                [&p, w] { p.execute(cmd::TabS3_Click{static_cast<int>(w)}); });
+        connect(u.chkDecl[w], &QCheckBox::clicked, this, [&p, w](bool checked) {
+            p.execute(cmd::ChkDecl_Click{static_cast<int>(w), checked});
+        });
     }
     for (size_t i = 0; i < u.timeFields.size(); ++i)
-        connect(u.timeFields[i], &QLineEdit::textEdited, this,
-                [&p, i](const QString& text) { p.TimeField_Change(static_cast<int>(i), text); });
+        connect(u.timeFields[i], &QLineEdit::textEdited, this, [&p, i](const QString& text) {
+            p.execute(cmd::TimeField_Change{static_cast<int>(i), text});
+        });
     // ---- end daily time windows
 }
 
@@ -1318,7 +1332,7 @@ QChar typedChar(const QKeyEvent* key) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     Ui& u = *ui;
     if (watched == u.sliderLireTemps && event->type() == QEvent::MouseMove)
-        presenter_.SliderLireTemps_MouseMove();
+        presenter_.execute(cmd::SliderLireTemps_MouseMove{});
 
     // Focus changes while a redraw disables the focused control are reported
     // once the redraw is over.
@@ -1331,9 +1345,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     MainPresenter* p = &presenter_;
     if (watched == u.txtSynthese) {
         if (event->type() == QEvent::FocusIn && operatorFocusChange(event))
-            report([p] { p->TxtSynthese_GotFocus(); });
+            report([p] { p->execute(cmd::TxtSynthese_GotFocus{}); });
         else if (event->type() == QEvent::FocusOut && operatorFocusChange(event))
-            report([p] { p->TxtSynthese_LostFocus(); });
+            report([p] { p->execute(cmd::TxtSynthese_LostFocus{}); });
         return QWidget::eventFilter(watched, event);
     }
 
@@ -1342,9 +1356,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         time != u.timeFields.end()) {
         const int index = static_cast<int>(time - u.timeFields.begin());
         if (event->type() == QEvent::FocusIn && operatorFocusChange(event))
-            report([p, index] { p->TimeField_GotFocus(index); });
+            report([p, index] { p->execute(cmd::TimeField_GotFocus{index}); });
         else if (event->type() == QEvent::FocusOut && operatorFocusChange(event))
-            report([p, index] { p->TimeField_LostFocus(index); });
+            report([p, index] { p->execute(cmd::TimeField_LostFocus{index}); });
         return QWidget::eventFilter(watched, event);
     }
     // ---- end daily time windows
@@ -1356,19 +1370,19 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress:
         // Before the field takes the key: the presenter may empty the QTH first.
         if (const QChar ch = typedChar(static_cast<QKeyEvent*>(event)); !ch.isNull())
-            presenter_.OperatorField_KeyPress(index, ch);
+            presenter_.execute(cmd::OperatorField_KeyPress{index, ch});
         break;
     case QEvent::MouseButtonPress:
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            presenter_.OperatorField_Click(index);
+            presenter_.execute(cmd::OperatorField_Click{index});
         break;
     case QEvent::FocusIn:
         if (operatorFocusChange(event))
-            report([p] { p->TextField_GotFocus(); });
+            report([p] { p->execute(cmd::TextField_GotFocus{}); });
         break;
     case QEvent::FocusOut:
         if (operatorFocusChange(event))
-            report([p] { p->TextField_LostFocus(); });
+            report([p] { p->execute(cmd::TextField_LostFocus{}); });
         break;
     default:
         break;

@@ -86,7 +86,7 @@ int HeadlessBeacon::start() {
     if (const QString problem = startProblem(); !problem.isEmpty())
         return fail(problem);
     const QString before = dialogs_.lastMessage();
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     if (!p.state().cycle.running) {
         const QString said = dialogs_.lastMessage();
         QString why = QStringLiteral("Le cycle n'a pas pu démarrer");

@@ -313,7 +313,7 @@ void RadioLink::ComboModeCOMCOR_Change(int index) {
     params_.set(Params::kCORLine, combo.text);
 }
 
-void RadioLink::TimerCOR_Timer() {
+void RadioLink::carrierTick() {
     if (!radio_.carrierDetectOn)
         return;
     // The inputs are only readable on an open port; opening does not key.

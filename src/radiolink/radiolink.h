@@ -52,14 +52,14 @@ public:
 
     // Port search.
     void ChercherPortsCOM();
-    void TimerCOMValide_Timer() { ChercherPortsCOM(); }
+    void searchRetryTick() { ChercherPortsCOM(); }
     void IMGActualiser_Click() { ChercherPortsCOM(); }
     void ImgChercheCom_Click();
 
     // Carrier detect.
     void ChkCOR_Click(bool checked);
     void ComboModeCOMCOR_Change(int index);
-    void TimerCOR_Timer();
+    void carrierTick();
 
     // Around one sending (speech or file), when keying by the serial line:
     // keying retries the port once when it is held; a release that

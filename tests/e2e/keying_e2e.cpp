@@ -146,16 +146,16 @@ TEST_F(KeyingEndToEnd, FileSendingsAreKeyedAroundTheirAudio) {
 
     Application app(AppOptions{tmp.path(), &dialogs});
     MainPresenter& p = app.presenter();
-    p.PortComList_Change("1");
-    p.CMDOuvrir_Click();
-    p.SliderLireTemps_Change(6);
+    p.execute(cmd::PortComList_Change{"1"});
+    p.execute(cmd::CMDOuvrir_Click{});
+    p.execute(cmd::SliderLireTemps_Change{6});
     ASSERT_TRUE(rec.start()) << rec.error().toStdString();
     runFor(300);
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     ASSERT_EQ(startButtonPicture(p.state().cycle), StartButtonPicture::Stop);
     EXPECT_TRUE(p.state().radio.keyed) << "not keyed at the start";
     EXPECT_TRUE(runSendings(2, std::chrono::seconds(40))) << "sendings at 0 and 7 s";
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_TRUE(linesDrop());
     expectKeyedAroundEachSending(rec.stop(), 2, "file");
     EXPECT_TRUE(dialogs.messages.empty());
@@ -171,21 +171,22 @@ TEST_F(KeyingEndToEnd, SpeechIsKeyedAroundTheVoiceAtEveryPeriod) {
     const int french = static_cast<int>(p.state().speech.voiceList.items.indexOf(
         QRegularExpression(QStringLiteral(".*\tFrançais"))));
     ASSERT_GE(french, 0) << "no French voice";
-    p.ListVoix_Click(french);
-    p.PortComList_Change("1");
-    p.TabS12_Click();
-    p.TxtSynthese_Change(QStringLiteral("Ici la balise de test, il est [Heure:Minute]."));
-    p.SliderLireTemps_Change(4);
+    p.execute(cmd::ListVoix_Click{french});
+    p.execute(cmd::PortComList_Change{"1"});
+    p.execute(cmd::TabS12_Click{});
+    p.execute(
+        cmd::TxtSynthese_Change{QStringLiteral("Ici la balise de test, il est [Heure:Minute].")});
+    p.execute(cmd::SliderLireTemps_Change{4});
     // Three periods here; the measurement script asks for more.
     const int sendings = std::max(3, qEnvironmentVariableIntValue("ONDRIX_E2E_SENDINGS"));
     ASSERT_TRUE(rec.start()) << rec.error().toStdString();
     runFor(300);
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     ASSERT_EQ(startButtonPicture(p.state().cycle), StartButtonPicture::Stop);
     // A sending every 5 s, each about 3 s long.
     EXPECT_TRUE(runSendings(static_cast<size_t>(sendings), std::chrono::seconds(5 * sendings + 30)))
         << sendings << " sendings";
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_TRUE(linesDrop());
     expectKeyedAroundEachSending(rec.stop(), static_cast<size_t>(sendings), "speech");
     EXPECT_EQ(lines.bits() & (TIOCM_RTS | TIOCM_DTR), 0);

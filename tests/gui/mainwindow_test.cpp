@@ -528,17 +528,17 @@ TEST_F(MainWindowTest, CarrierDetectSwitchEnablesItsLineAndShowsTheInput) {
     EXPECT_TRUE(widget<QCheckBox>("ChkCOR").isChecked());
     EXPECT_TRUE(line.isEnabled());
     serial.cts = 1;
-    presenter.TimerCOR_Timer();
+    presenter.tick(Tick::Carrier);
     EXPECT_EQ(pixel("ShapeCOR"), kRed);
 
     key("ComboModeCOMCOR", Qt::Key_Down);
     EXPECT_EQ(line.currentText(), "DSR");
     EXPECT_EQ(presenter.state().radio.carrierLine.text, "DSR");
-    presenter.TimerCOR_Timer();
+    presenter.tick(Tick::Carrier);
     EXPECT_EQ(pixel("ShapeCOR"), kGreen);
 
     serial.dsr = 1;
-    presenter.TimerCOR_Timer();
+    presenter.tick(Tick::Carrier);
     EXPECT_EQ(pixel("ShapeCOR"), kRed);
     click("ChkCOR");
     EXPECT_FALSE(line.isEnabled());
@@ -560,7 +560,7 @@ TEST_F(MainWindowTest, ATickRedrawsOnlyTheFeatureItChanged) {
     };
     auto before = count();
     clock.advanceMs(1000);
-    presenter.TimerTime_Timer();
+    presenter.tick(Tick::Clock);
     EXPECT_EQ(text("LblHorloge"), clock.t.toString("HH:mm:ss"));
     auto after = count();
     EXPECT_EQ(after[0], before[0] + 1) << "the clock";
@@ -569,7 +569,7 @@ TEST_F(MainWindowTest, ATickRedrawsOnlyTheFeatureItChanged) {
     EXPECT_EQ(after[3], before[3]) << "the speech";
 
     before = after;
-    presenter.Timer1_Timer();
+    presenter.tick(Tick::FileCountdown);
     after = count();
     EXPECT_EQ(after[0], before[0]) << "the clock";
     EXPECT_EQ(after[1], before[1] + 1) << "the countdown";
@@ -578,7 +578,7 @@ TEST_F(MainWindowTest, ATickRedrawsOnlyTheFeatureItChanged) {
 
     // A tick that changes nothing draws nothing.
     const long renders = window.renderCount();
-    presenter.TimerParam_Timer();
+    presenter.tick(Tick::Autosave);
     EXPECT_EQ(window.renderCount(), renders);
 }
 
@@ -1350,7 +1350,7 @@ TEST_F(MainWindowTest, ClockAndWindowsShowTheForm) {
     EXPECT_EQ(widget<QLineEdit>("TextTimeOutSFin3").text(), "30");
 
     // The one-second tick shows the time of day.
-    presenter.TimerTime_Timer();
+    presenter.tick(Tick::Clock);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"))
                     .match(text("LblHorloge"))
                     .hasMatch())

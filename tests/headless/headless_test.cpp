@@ -98,9 +98,9 @@ protected:
         serial.present = {1};
         player.files["/balise.wav"] = 2.0;
         dialogs.openResults << "/balise.wav";
-        p.PortComList_Change("1");
-        p.CMDOuvrir_Click();
-        p.SliderLireTemps_Change(7);
+        p.execute(cmd::PortComList_Change{"1"});
+        p.execute(cmd::CMDOuvrir_Click{});
+        p.execute(cmd::SliderLireTemps_Change{7});
         p.events().subscribe([this](const Event& e) { log.print(e); });
         journal.attach(p.events());
     }
@@ -138,7 +138,7 @@ protected:
 } // namespace
 
 TEST_F(EventLogTest, FileCycleIsSaidOnceInTheOrderItHappened) {
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     ASSERT_TRUE(p.state().cycle.running);
     EXPECT_EQ(take(), (QStringList{"Cycle démarré : fichier, période 7 s",
                                    "PTT activé : émetteur en émission",
@@ -152,7 +152,7 @@ TEST_F(EventLogTest, FileCycleIsSaidOnceInTheOrderItHappened) {
     // out again.
     for (int tick = 1; player.plays < 2 && tick < 20; ++tick) {
         clock.advanceMs(1000);
-        p.Timer1_Timer();
+        p.tick(Tick::FileCountdown);
         if (player.plays < 2) {
             EXPECT_EQ(take(), QStringList{}) << "tick " << tick;
         }
@@ -162,20 +162,20 @@ TEST_F(EventLogTest, FileCycleIsSaidOnceInTheOrderItHappened) {
                                    "Émission du fichier « /balise.wav »"}));
 
     // Stopped mid-sending: released, then stopped.
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(take(), (QStringList{"PTT relâché : émetteur en réception", "Cycle arrêté"}));
     // The log book holds the same lines.
     EXPECT_EQ(journalLines(), all);
 }
 
 TEST_F(EventLogTest, SpeechCycleIsSaidOnceInTheOrderItHappened) {
-    p.TabS12_Click();
-    p.TxtSynthese_Change("Balise d'essai");
+    p.execute(cmd::TabS12_Click{});
+    p.execute(cmd::TxtSynthese_Change{"Balise d'essai"});
     (void)take();
     all.clear();
     QFile::remove(journal.fileOf(clock.t.date()));
 
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     ASSERT_TRUE(p.state().cycle.running);
     EXPECT_EQ(take(), (QStringList{"Cycle démarré : synthèse vocale, période 7 s",
                                    "Synthèse vocale : Balise d'essai"}));
@@ -185,11 +185,11 @@ TEST_F(EventLogTest, SpeechCycleIsSaidOnceInTheOrderItHappened) {
     EXPECT_EQ(take(), QStringList{"PTT relâché : émetteur en réception"});
     for (int tick = 1; speaker.spoken.size() < 2 && tick < 20; ++tick) {
         clock.advanceMs(1000);
-        p.Timer2_Timer();
+        p.tick(Tick::SpeechCountdown);
     }
     ASSERT_EQ(speaker.spoken.size(), 2);
     EXPECT_EQ(take(), QStringList{"Synthèse vocale : Balise d'essai"});
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(take(), QStringList{"Cycle arrêté"});
     EXPECT_EQ(journalLines(), all);
 }

@@ -18,20 +18,20 @@ protected:
     void choose(const QString& name, double seconds) {
         player.files[name] = seconds;
         dialogs.openResults << name;
-        p.CMDOuvrir_Click();
+        p.execute(cmd::CMDOuvrir_Click{});
     }
     void setInterval(int ms) {
-        p.TxtInterval_Change(QString::number(ms));
-        p.TxtInterval_KeyDown(13);
+        p.execute(cmd::TxtInterval_Change{QString::number(ms)});
+        p.execute(cmd::TxtInterval_KeyDown{13});
     }
     // One countdown tick of whichever timer runs, the clock moved first.
     void tick() {
         if (f.cycle.fileCountdown.enabled) {
             clock.advanceMs(f.cycle.fileCountdown.interval);
-            p.Timer1_Timer();
+            p.tick(Tick::FileCountdown);
         } else if (f.cycle.speechCountdown.enabled) {
             clock.advanceMs(f.cycle.speechCountdown.interval);
-            p.Timer2_Timer();
+            p.tick(Tick::SpeechCountdown);
         } else {
             clock.advanceMs(1000);
         }
@@ -52,12 +52,12 @@ struct FileCycleRun : FakeServices {
     explicit FileCycleRun(int intervalMs = 1000) {
         player.files["/msg.wav"] = 5.0;
         dialogs.openResults << "/msg.wav";
-        mp.CMDOuvrir_Click();
-        mp.TxtInterval_Change(QString::number(intervalMs));
-        mp.TxtInterval_KeyDown(13);
-        mp.SliderLireTemps_Change(30);
+        mp.execute(cmd::CMDOuvrir_Click{});
+        mp.execute(cmd::TxtInterval_Change{QString::number(intervalMs)});
+        mp.execute(cmd::TxtInterval_KeyDown{13});
+        mp.execute(cmd::SliderLireTemps_Change{30});
         start = clock.now().toMSecsSinceEpoch();
-        mp.BTPlay_Click();
+        mp.execute(cmd::BTPlay_Click{});
     }
     qint64 at() const { return clock.now().toMSecsSinceEpoch() - start; }
     // When each sending went out, in seconds from the start.
@@ -81,17 +81,17 @@ TEST_F(BeaconTest, FileCycleIsStartToStartWithOneTickToActOnTheEnd) {
         FileCycleRun run(c.intervalMs);
         while (run.at() < 65000) {
             run.clock.advanceMs(c.intervalMs);
-            run.mp.Timer1_Timer();
+            run.mp.tick(Tick::FileCountdown);
         }
         EXPECT_EQ(run.sends(), c.sends) << "tick " << c.intervalMs << " ms";
     }
 }
 
 TEST_F(BeaconTest, SpeechCycleResendsWhateverTheMessageLength) {
-    p.TabS12_Click();
+    p.execute(cmd::TabS12_Click{});
     p.state().speech.text = "Ici la balise";
-    p.SliderLireTemps_Change(30);
-    p.BTPlay_Click();
+    p.execute(cmd::SliderLireTemps_Change{30});
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
     ticks(31);
     EXPECT_EQ(speaker.spoken, QStringList({"Ici la balise", "Ici la balise"}));
@@ -100,21 +100,21 @@ TEST_F(BeaconTest, SpeechCycleResendsWhateverTheMessageLength) {
     EXPECT_EQ(speaker.spoken.size(), 3);
 
     // In VOX mode the word "Vox" goes before each message; the stop click says it too.
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     speaker.spoken.clear();
-    p.OptVOX_Click();
-    p.BTPlay_Click();
+    p.execute(cmd::OptVOX_Click{});
+    p.execute(cmd::BTPlay_Click{});
     ticks(31);
     EXPECT_EQ(speaker.spoken, QStringList({"Vox", "Ici la balise", "Vox", "Ici la balise"}));
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
     EXPECT_FALSE(f.cycle.speechCountdown.enabled);
     EXPECT_GE(speaker.stops, 1);
 }
 
 TEST_F(BeaconTest, EmptySpeechMessageGetsThePromptAndStartsNothing) {
-    p.TabS12_Click();
-    p.BTPlay_Click();
+    p.execute(cmd::TabS12_Click{});
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(f.speech.text, "Tapez votre texte ici, puis cliquez sur le bouton 'Lecture'");
     EXPECT_EQ(p.params().get(27), f.speech.text);
     EXPECT_TRUE(speaker.spoken.isEmpty());
@@ -153,7 +153,7 @@ TEST_F(BeaconTest, AStalledLoopNeitherStretchesAPeriodNorSendsTwice) {
             } else {
                 run.clock.advanceMs(wait);
             }
-            run.mp.Timer1_Timer();
+            run.mp.tick(Tick::FileCountdown);
         }
         EXPECT_EQ(run.sends(), c.sends);
     }
@@ -161,8 +161,8 @@ TEST_F(BeaconTest, AStalledLoopNeitherStretchesAPeriodNorSendsTwice) {
 
 TEST_F(BeaconTest, CountdownDisplays) {
     choose("/msg.wav", 5.0);
-    p.SliderLireTemps_Change(74);
-    p.BTPlay_Click();
+    p.execute(cmd::SliderLireTemps_Change{74});
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(f.cycle.periodBar.value, 0.0f);
     player.fixedPosition = 65.4;
     ticks(9);
@@ -184,9 +184,9 @@ TEST_F(BeaconTest, CountdownDisplays) {
 }
 
 TEST_F(BeaconTest, SpeechCountdownShowsNoFilePosition) {
-    p.TabS12_Click();
+    p.execute(cmd::TabS12_Click{});
     p.state().speech.text = "Bonjour";
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     p.state().cycle.filePositionLabel = "9:99";
     tick();
     EXPECT_EQ(f.cycle.filePositionLabel, "0:00");
@@ -195,7 +195,7 @@ TEST_F(BeaconTest, SpeechCountdownShowsNoFilePosition) {
 TEST_F(BeaconTest, PeriodChangeIdleAndDuringCycles) {
     choose("/msg.wav", 5.0);
     // Idle: the bar shows nothing left.
-    p.SliderLireTemps_Change(45);
+    p.execute(cmd::SliderLireTemps_Change{45});
     EXPECT_EQ(f.cycle.periodBar.max, 45.0f);
     EXPECT_EQ(f.cycle.periodBar.value, 45.0f);
     EXPECT_EQ(f.cycle.timeLeftLabel, "0:00");
@@ -203,9 +203,9 @@ TEST_F(BeaconTest, PeriodChangeIdleAndDuringCycles) {
     EXPECT_EQ(p.params().get(28), "45");
 
     // File cycle: the elapsed time is kept, only the period changes.
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     ticks(10);
-    p.SliderLireTemps_Change(60);
+    p.execute(cmd::SliderLireTemps_Change{60});
     EXPECT_EQ(f.cycle.periodBar.value, 10.0f);
     EXPECT_EQ(f.cycle.timeLeftLabel, "0:50");
 
@@ -213,21 +213,21 @@ TEST_F(BeaconTest, PeriodChangeIdleAndDuringCycles) {
     // the next tick and the cycle goes on.
     ticks(10);
     const int before = player.plays;
-    p.SliderLireTemps_Change(15);
+    p.execute(cmd::SliderLireTemps_Change{15});
     EXPECT_EQ(f.cycle.periodBar.value, 15.0f);
     tick();
     EXPECT_EQ(player.plays, before + 1);
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
     ticks(16);
     EXPECT_EQ(player.plays, before + 2);
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
 
     // Speech cycle: the bar jumps to its end, so the next tick sends again.
-    p.TabS12_Click();
+    p.execute(cmd::TabS12_Click{});
     p.state().speech.text = "Bonjour";
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     ticks(3);
-    p.SliderLireTemps_Change(40);
+    p.execute(cmd::SliderLireTemps_Change{40});
     EXPECT_EQ(f.cycle.periodBar.value, 40.0f);
     tick();
     EXPECT_EQ(speaker.spoken.size(), 2);
@@ -236,8 +236,8 @@ TEST_F(BeaconTest, PeriodChangeIdleAndDuringCycles) {
 TEST_F(BeaconTest, TicksWhoseIntervalDoesNotDivideASecondNeverOverrunThePeriod) {
     choose("/msg.wav", 5.0);
     setInterval(300);
-    p.SliderLireTemps_Change(30);
-    p.BTPlay_Click();
+    p.execute(cmd::SliderLireTemps_Change{30});
+    p.execute(cmd::BTPlay_Click{});
     int n = 0;
     while (player.plays < 2 && n < 200) {
         tick();
@@ -269,9 +269,9 @@ TEST_F(BeaconTest, RecentFilesKeepTheEightNewestFirst) {
               QStringList({"/m/f8.wav", "/m/f9.wav", "/m/f8.wav"}));
 
     // A cancelled dialog only stops the playback.
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     ASSERT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
-    p.CMDOuvrir_Click();
+    p.execute(cmd::CMDOuvrir_Click{});
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
     EXPECT_EQ(p.params().get(0), "/m/f8.wav");
     ASSERT_FALSE(dialogs.openRequests.empty());
@@ -289,7 +289,7 @@ TEST_F(BeaconTest, FileLengthSetsTheShortestPeriod) {
     EXPECT_EQ(p.params().get(28), "100");
 
     // A stored longer period is kept.
-    p.SliderLireTemps_Change(300);
+    p.execute(cmd::SliderLireTemps_Change{300});
     choose("/short.wav", 3.0);
     EXPECT_EQ(f.cycle.periodSlider.min, 8);
     EXPECT_EQ(f.cycle.periodSlider.value, 300);
@@ -308,20 +308,20 @@ TEST_F(BeaconTest, VolumeAndMute) {
                                                  {-2500, "Volume : 0%"},
                                                  {-625, "Volume : 75%"}};
     for (auto [v, text] : cases) {
-        p.SliderVolWMP_Change(v);
+        p.execute(cmd::SliderVolWMP_Change{v});
         EXPECT_EQ(f.file.volumeLabel, text);
         EXPECT_EQ(player.vol, v);
         EXPECT_EQ(p.params().get(9), QString::number(v));
     }
-    p.CHKMute_Click(true);
+    p.execute(cmd::CHKMute_Click{true});
     EXPECT_TRUE(player.muted);
     EXPECT_EQ(p.params().get(10), "Mute");
-    p.CHKMute_Click(false);
+    p.execute(cmd::CHKMute_Click{false});
     EXPECT_FALSE(player.muted);
     EXPECT_EQ(p.params().get(10), "NoMute");
 
     // Opening a file applies the slider's volume to it.
-    p.SliderVolWMP_Change(-300);
+    p.execute(cmd::SliderVolWMP_Change{-300});
     player.vol = 0;
     choose("/a.wav", 2.0);
     EXPECT_EQ(player.vol, -300);
@@ -334,7 +334,7 @@ TEST_F(BeaconTest, UnplayableFileAsksForAnotherAndStartsNothing) {
     dialogs.answers = {MsgAnswer::Ok};
     dialogs.openResults << "/new.wav";
     player.files["/new.wav"] = 4.0;
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
 
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text,
@@ -349,7 +349,7 @@ TEST_F(BeaconTest, UnplayableFileAsksForAnotherAndStartsNothing) {
 
     // Cancel: nothing more.
     player.files.clear();
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(dialogs.openRequests.size(), 2u);
     EXPECT_FALSE(f.cycle.fileCountdown.enabled);
@@ -370,15 +370,15 @@ TEST_F(BeaconTest, StartNeedsAPttLineWhenKeyingBySerial) {
             MainPresenter::Services{player, dl, sp, recorder, priority, nullptr, nullptr, &clock}};
         player.files["/a.wav"] = 2.0;
         dl.openResults << "/a.wav";
-        mp.CMDOuvrir_Click();
+        mp.execute(cmd::CMDOuvrir_Click{});
         mp.state().radio.pttLine.text.clear();
         mp.state().radio.pttLine.index = -1;
         mp.state().speech.text = "Bonjour";
         if (c.vox)
-            mp.OptVOX_Click();
+            mp.execute(cmd::OptVOX_Click{});
         if (c.speech)
-            mp.TabS12_Click();
-        mp.BTPlay_Click();
+            mp.execute(cmd::TabS12_Click{});
+        mp.execute(cmd::BTPlay_Click{});
         const bool refused = !dl.messages.empty() &&
                              dl.messages.back().text == "Sélectionner un mode pour le port COM";
         EXPECT_EQ(refused, c.refused) << c.speech << c.vox;
@@ -393,7 +393,7 @@ TEST_F(BeaconTest, StartAndStopTheFileCycle) {
     p.state().windows.fields[0] = "14";
     p.state().windows.fields[3] = "15";
     p.state().windows.enabled = {true, true, true};
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
     EXPECT_TRUE(startButtonToolTip(f.cycle).isEmpty());
     EXPECT_TRUE(f.cycle.fileCountdown.enabled);
@@ -402,7 +402,7 @@ TEST_F(BeaconTest, StartAndStopTheFileCycle) {
     EXPECT_EQ(player.openName, "/a.wav");
     ticks(5);
 
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
     EXPECT_FALSE(f.cycle.fileCountdown.enabled);
     EXPECT_FALSE(f.cycle.fileCycleOn);
@@ -432,35 +432,35 @@ TEST_F(BeaconTest, OperatorStopUnchecksEveryOpenEnabledWindow) {
             p.state().windows.fields[w * 6 + 3] = c.open[w] ? "15" : "21";
         }
         p.state().windows.enabled = c.enabled;
-        p.BTPlay_Click();
+        p.execute(cmd::BTPlay_Click{});
         ASSERT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
-        p.BTPlay_Click();
+        p.execute(cmd::BTPlay_Click{});
         EXPECT_EQ(f.windows.enabled, c.after);
         // Only a stop does it.
         p.state().windows.enabled = c.enabled;
-        p.BTPlay_Click();
+        p.execute(cmd::BTPlay_Click{});
         EXPECT_EQ(f.windows.enabled, c.enabled);
-        p.BTPlay_Click();
+        p.execute(cmd::BTPlay_Click{});
     }
 }
 
 TEST_F(BeaconTest, EmptyChoiceDisablesStarting) {
     choose("/a.wav", 2.0);
     p.state().file.recentFiles.items << "";
-    p.ComboFichierRecent_Change(1);
+    p.execute(cmd::ComboFichierRecent_Change{1});
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::PlayDisabled);
     EXPECT_EQ(startButtonToolTip(f.cycle), "Désactiver le mode de Déclenchement Auto");
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::PlayDisabled);
     EXPECT_EQ(player.plays, 0);
-    p.ComboFichierRecent_Change(0);
+    p.execute(cmd::ComboFichierRecent_Change{0});
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
     EXPECT_TRUE(startButtonToolTip(f.cycle).isEmpty());
     EXPECT_EQ(f.file.durationLabel, "Durée du fichier : 0:02");
 }
 
 TEST_F(BeaconTest, ModeTabs) {
-    p.TabS12_Click();
+    p.execute(cmd::TabS12_Click{});
     EXPECT_EQ(f.cycle.mode, MessageMode::Speech);
     EXPECT_EQ(f.cycle.mode, MessageMode::Speech);
     EXPECT_TRUE(f.cycle.speechFrameVisible);
@@ -471,10 +471,10 @@ TEST_F(BeaconTest, ModeTabs) {
 
     // A click on the selected tab does nothing.
     p.params().set(25, "x");
-    p.TabS12_Click();
+    p.execute(cmd::TabS12_Click{});
     EXPECT_EQ(p.params().get(25), "x");
 
-    p.TabS11_Click();
+    p.execute(cmd::TabS11_Click{});
     EXPECT_EQ(f.cycle.mode, MessageMode::File);
     EXPECT_TRUE(f.cycle.fileFrameVisible);
     EXPECT_FALSE(f.cycle.speechFrameVisible || f.cycle.speechProblemFrameVisible);
@@ -484,7 +484,7 @@ TEST_F(BeaconTest, ModeTabs) {
 
     // A failed speech engine shows only the repair frame.
     p.state().speech.engineFailed = true;
-    p.TabS12_Click();
+    p.execute(cmd::TabS12_Click{});
     EXPECT_TRUE(f.cycle.speechProblemFrameVisible);
     EXPECT_FALSE(f.cycle.speechFrameVisible || f.cycle.fileFrameVisible);
     EXPECT_EQ(p.params().get(25), "1");
@@ -492,24 +492,24 @@ TEST_F(BeaconTest, ModeTabs) {
 
 TEST_F(BeaconTest, ModeCannotChangeUnderARunningCycle) {
     choose("/a.wav", 2.0);
-    p.BTPlay_Click();
-    p.TabS12_Click();
+    p.execute(cmd::BTPlay_Click{});
+    p.execute(cmd::TabS12_Click{});
     EXPECT_EQ(f.cycle.mode, MessageMode::File);
     // So the button still stops the file cycle.
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_FALSE(f.cycle.fileCountdown.enabled);
     EXPECT_FALSE(player.playing);
 }
 
 TEST_F(BeaconTest, PageTabs) {
     for (int page : {3, 1, 4, 0, 2}) {
-        p.PageTab_Click(page);
+        p.execute(cmd::PageTab_Click{page});
         EXPECT_EQ(f.shell.currentPage, page);
     }
 }
 
 TEST_F(BeaconTest, RecordBetweenTransmissions) {
-    p.chkRec_Click(true);
+    p.execute(cmd::chkRec_Click{true});
     EXPECT_EQ(recorder.shows, 1);
     EXPECT_EQ(p.params().get(35), "REC ON");
     EXPECT_EQ(f.options.priorityIndex, 0);
@@ -518,7 +518,7 @@ TEST_F(BeaconTest, RecordBetweenTransmissions) {
     EXPECT_EQ(f.shell.currentPage, 2);
 
     p.state().options.recorderOpen = true;
-    p.chkRec_Click(false);
+    p.execute(cmd::chkRec_Click{false});
     EXPECT_EQ(recorder.ecoutes, 1);
     EXPECT_EQ(p.params().get(35), "REC OFF");
     EXPECT_EQ(f.options.priorityIndex, 2);
@@ -527,20 +527,20 @@ TEST_F(BeaconTest, RecordBetweenTransmissions) {
     // Starting the beacon toggles listening when the recorder is open, else
     // opens the recorder when recording is asked for.
     choose("/a.wav", 2.0);
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(recorder.ecoutes, 2);
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     p.state().options.recorderOpen = false;
     p.state().options.recordBetweenSendings = true;
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(recorder.shows, 2);
 
     // A refused priority is stored all the same; an index out of range is not applied.
     priority.refuse = true;
     priority.set_.clear();
-    p.ComboPriorite_Change(1);
+    p.execute(cmd::ComboPriorite_Change{1});
     EXPECT_EQ(p.params().get(33), "1");
-    p.ComboPriorite_Change(7);
+    p.execute(cmd::ComboPriorite_Change{7});
     EXPECT_EQ(priority.set_, std::vector<int>({1}));
     EXPECT_EQ(p.params().get(33), "7");
 }
@@ -549,34 +549,34 @@ TEST_F(BeaconTest, IntervalAndMaximumInputRules) {
     const std::pair<const char*, const char*> interval[] = {
         {"abc", "250"}, {"", "250"}, {"70000", "65535"}, {"500", "500"}, {"65535", "65535"}};
     for (auto [in, out] : interval) {
-        p.TxtInterval_Change(in);
+        p.execute(cmd::TxtInterval_Change{in});
         EXPECT_EQ(f.cycle.tickIntervalText, out) << in;
     }
     // Only Enter applies it, to both countdowns.
-    p.TxtInterval_Change("500");
+    p.execute(cmd::TxtInterval_Change{"500"});
     EXPECT_EQ(f.cycle.fileCountdown.interval, 1000);
-    p.TxtInterval_KeyDown(65);
+    p.execute(cmd::TxtInterval_KeyDown{65});
     EXPECT_EQ(f.cycle.fileCountdown.interval, 1000);
-    p.TxtInterval_KeyDown(13);
+    p.execute(cmd::TxtInterval_KeyDown{13});
     EXPECT_EQ(f.cycle.fileCountdown.interval, 500);
     EXPECT_EQ(f.cycle.speechCountdown.interval, 500);
     // A zero tick would never count the period down.
-    p.TxtInterval_Change("0");
-    p.TxtInterval_KeyDown(13);
+    p.execute(cmd::TxtInterval_Change{"0"});
+    p.execute(cmd::TxtInterval_KeyDown{13});
     EXPECT_EQ(f.cycle.fileCountdown.interval, 10);
 
-    p.TxtTpsMax_Change("beaucoup");
+    p.execute(cmd::TxtTpsMax_Change{"beaucoup"});
     EXPECT_EQ(f.cycle.longestPeriodText, "1800");
-    p.TxtTpsMax_Change("3600");
+    p.execute(cmd::TxtTpsMax_Change{"3600"});
     EXPECT_EQ(f.cycle.longestPeriodText, "3600");
 
-    p.SliderLireTemps_MouseMove();
+    p.execute(cmd::SliderLireTemps_MouseMove{});
     EXPECT_EQ(f.cycle.periodSlider.toolTip, "Max : 30 min.");
 }
 
 TEST_F(BeaconTest, PlayerDurationNotificationRedrawsThePeriodBar) {
     choose("/a.wav", 2.0);
-    p.SliderLireTemps_Change(30);
+    p.execute(cmd::SliderLireTemps_Change{30});
     ASSERT_EQ(f.cycle.barMessage.width, 2 * 312);
     // The player learns a different length later (a late notification).
     player.files["/a.wav"] = 4.0;

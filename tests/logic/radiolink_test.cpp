@@ -20,14 +20,15 @@ protected:
 
     RadioLinkTest() { serial.present = {1, 2, 3}; }
 
-    void choosePort(const QString& text) { p.PortComList_Change(text); }
+    void choosePort(const QString& text) { p.execute(cmd::PortComList_Change{text}); }
     void chooseLine(const QString& line) {
-        p.ComboModeCOMPTT_Change(static_cast<int>(f.radio.pttLine.items.indexOf(line)));
+        p.execute(
+            cmd::ComboModeCOMPTT_Change{static_cast<int>(f.radio.pttLine.items.indexOf(line))});
     }
     void chooseFile() {
         player.files["/a.wav"] = 2.0;
         dialogs.openResults << "/a.wav";
-        p.CMDOuvrir_Click();
+        p.execute(cmd::CMDOuvrir_Click{});
     }
     QStringList take() {
         QStringList l = serial.log;
@@ -64,19 +65,19 @@ TEST_F(RadioLinkTest, KeyingOrderOfTheLines) {
 
 TEST_F(RadioLinkTest, LockHoldsTheTransmitterUntilOpened) {
     choosePort("1");
-    p.PTTLock_Click();
+    p.execute(cmd::PTTLock_Click{});
     EXPECT_TRUE(f.radio.pttLocked);
     EXPECT_EQ(pttLockToolTip(f.radio), "Déverrouillé le PTT");
     EXPECT_TRUE(serial.rts);
     take();
     // The end of a sending and the test button's release leave it keyed.
     radio.releaseAtEnd();
-    p.CMDTest_MouseDown();
-    p.CMDTest_MouseUp();
+    p.execute(cmd::CMDTest_MouseDown{});
+    p.execute(cmd::CMDTest_MouseUp{});
     EXPECT_TRUE(serial.rts);
     EXPECT_TRUE(f.radio.keyed);
     take();
-    p.PTTLock_Click();
+    p.execute(cmd::PTTLock_Click{});
     EXPECT_FALSE(f.radio.pttLocked);
     EXPECT_EQ(pttLockToolTip(f.radio), "Verrouillé le PTT");
     EXPECT_EQ(take(), QStringList({"DTR 0", "RTS 0"}));
@@ -108,17 +109,17 @@ TEST_F(RadioLinkTest, KeyingCannotChangeWhileACycleRuns) {
     chooseFile();
     QStringList said;
     p.events().subscribe([&said](const Event& e) { said << e.text; });
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     ASSERT_TRUE(f.cycle.running);
     take();
     const struct {
         const char* what;
         std::function<void()> ask;
     } asks[] = {
-        {"VOX", [this] { p.OptVOX_Click(); }},
+        {"VOX", [this] { p.execute(cmd::OptVOX_Click{}); }},
         {"line", [this] { chooseLine("DTR"); }},
         {"port", [this] { choosePort("3"); }},
-        {"search", [this] { p.IMGActualiser_Click(); }},
+        {"search", [this] { p.execute(cmd::IMGActualiser_Click{}); }},
     };
     for (const auto& a : asks) {
         SCOPED_TRACE(a.what);
@@ -132,8 +133,8 @@ TEST_F(RadioLinkTest, KeyingCannotChangeWhileACycleRuns) {
         EXPECT_TRUE(said.value(0).startsWith("Changement refusé")) << said.value(0).toStdString();
     }
     // Stopped, the same changes go through.
-    p.BTPlay_Click();
-    p.OptVOX_Click();
+    p.execute(cmd::BTPlay_Click{});
+    p.execute(cmd::OptVOX_Click{});
     EXPECT_TRUE(f.radio.voxKeying());
 }
 
@@ -153,15 +154,15 @@ TEST_F(RadioLinkTest, PortListTexts) {
 TEST_F(RadioLinkTest, TestButtonKeysWhileHeldAndStopsTheFileCycle) {
     chooseFile();
     choosePort("1");
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     ASSERT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
-    p.CMDTest_MouseDown();
+    p.execute(cmd::CMDTest_MouseDown{});
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
     EXPECT_FALSE(f.cycle.fileCountdown.enabled);
     EXPECT_TRUE(f.radio.testHeld);
     EXPECT_EQ(f.radio.testToolTip, "ON");
     EXPECT_TRUE(serial.rts);
-    p.CMDTest_MouseUp();
+    p.execute(cmd::CMDTest_MouseUp{});
     EXPECT_FALSE(f.radio.testHeld);
     EXPECT_EQ(f.radio.testToolTip, "OFF");
     EXPECT_FALSE(serial.rts || serial.dtr);
@@ -171,14 +172,14 @@ TEST_F(RadioLinkTest, KeyingWithNoUsablePortLeavesTheIndicatorGreen) {
     choosePort("9"); // no device
     EXPECT_EQ(radio.ActiverPTT(), SerialResult::CannotOpen);
     EXPECT_FALSE(f.radio.keyed);
-    p.PTTLock_Click(); // errors ignored, nothing crashes
+    p.execute(cmd::PTTLock_Click{}); // errors ignored, nothing crashes
     EXPECT_FALSE(f.radio.keyed);
 }
 
 TEST_F(RadioLinkTest, PortSearch) {
     serial.present = {1, 3};
     serial.held = {};
-    p.IMGActualiser_Click();
+    p.execute(cmd::IMGActualiser_Click{});
     EXPECT_EQ(p.params().get(42), "32");
     EXPECT_EQ(f.radio.portList.items, QStringList({"1", "3"}));
     EXPECT_EQ(f.radio.portList.text, "1");
@@ -198,7 +199,7 @@ TEST_F(RadioLinkTest, PortSearch) {
     serial.held = {2};
     sleeper.waits.clear();
     take();
-    p.IMGActualiser_Click();
+    p.execute(cmd::IMGActualiser_Click{});
     EXPECT_EQ(take(),
               QStringList({"open 1", "close", "open 2", "open 3", "close", "open 4", "close"}));
     EXPECT_EQ(f.radio.portList.items, QStringList({"1", "2", "3"}));
@@ -207,7 +208,7 @@ TEST_F(RadioLinkTest, PortSearch) {
     // Numbers beyond the devices present are tried without the wait.
     serial.mapSize = 2;
     sleeper.waits.clear();
-    p.IMGActualiser_Click();
+    p.execute(cmd::IMGActualiser_Click{});
     EXPECT_EQ(sleeper.waits.size(), 2u);
 }
 
@@ -231,9 +232,9 @@ TEST_F(RadioLinkTest, PortSearchFindingNothing) {
         MainPresenter mp{
             MainPresenter::Services{player, dl, speaker, recorder, priority, &ser, &sl}};
         if (c.vox)
-            mp.OptVOX_Click();
+            mp.execute(cmd::OptVOX_Click{});
         mp.params().set(42, c.portsToScan);
-        mp.IMGActualiser_Click();
+        mp.execute(cmd::IMGActualiser_Click{});
         EXPECT_TRUE(mp.state().radio.portList.items.isEmpty());
         EXPECT_EQ(mp.state().radio.searchRetryTimer.enabled, c.repeats) << c.portsToScan;
         EXPECT_EQ(mp.state().radio.searchPanelVisible, c.repeats) << c.portsToScan;
@@ -241,7 +242,7 @@ TEST_F(RadioLinkTest, PortSearchFindingNothing) {
             << c.portsToScan;
         if (c.repeats) {
             // The operator stops the background search.
-            mp.ImgChercheCom_Click();
+            mp.execute(cmd::ImgChercheCom_Click{});
             EXPECT_FALSE(mp.state().radio.searchRetryTimer.enabled);
             EXPECT_FALSE(mp.state().radio.searchPanelVisible);
             EXPECT_TRUE(mp.state().radio.portPanelVisible);
@@ -250,17 +251,17 @@ TEST_F(RadioLinkTest, PortSearchFindingNothing) {
 }
 
 TEST_F(RadioLinkTest, KeyingModeOptions) {
-    p.IMGActualiser_Click(); // nothing found when none present
+    p.execute(cmd::IMGActualiser_Click{}); // nothing found when none present
     serial.present = {};
-    p.IMGActualiser_Click();
+    p.execute(cmd::IMGActualiser_Click{});
     ASSERT_TRUE(f.radio.searchRetryTimer.enabled);
-    p.OptVOX_Click();
+    p.execute(cmd::OptVOX_Click{});
     EXPECT_TRUE(f.radio.voxPanelVisible);
     EXPECT_FALSE(f.radio.portPanelVisible || f.radio.searchPanelVisible);
     EXPECT_FALSE(f.radio.searchRetryTimer.enabled);
     EXPECT_EQ(p.params().get(34), "VOX ON");
     EXPECT_EQ(f.radio.voxLabel, "Activer le mode Vox sur\nvotre transmetteur.");
-    p.OptPORTCOM_Click();
+    p.execute(cmd::OptPORTCOM_Click{});
     EXPECT_TRUE(f.radio.portPanelVisible);
     EXPECT_FALSE(f.radio.voxPanelVisible || f.radio.searchPanelVisible);
     EXPECT_EQ(p.params().get(34), "COM");
@@ -268,9 +269,9 @@ TEST_F(RadioLinkTest, KeyingModeOptions) {
     // Switching to VOX while the lock holds the line keyed releases it.
     serial.present = {1};
     choosePort("1");
-    p.PTTLock_Click();
+    p.execute(cmd::PTTLock_Click{});
     ASSERT_TRUE(serial.rts);
-    p.OptVOX_Click();
+    p.execute(cmd::OptVOX_Click{});
     EXPECT_FALSE(serial.rts || serial.dtr || serial.isOpen());
     EXPECT_FALSE(f.radio.pttLocked);
     EXPECT_FALSE(f.radio.keyed);
@@ -279,7 +280,7 @@ TEST_F(RadioLinkTest, KeyingModeOptions) {
 TEST_F(RadioLinkTest, CarrierDetect) {
     choosePort("1");
     EXPECT_FALSE(f.radio.carrierLine.enabled);
-    p.ChkCOR_Click(true);
+    p.execute(cmd::ChkCOR_Click{true});
     EXPECT_EQ(p.params().get(41), "COR ON");
     EXPECT_TRUE(f.radio.carrierTimer.enabled);
     EXPECT_EQ(f.radio.carrierTimer.interval, 250);
@@ -292,13 +293,13 @@ TEST_F(RadioLinkTest, CarrierDetect) {
     const Case cases[] = {
         {0, &FakeSerial::cts}, {1, &FakeSerial::dsr}, {2, &FakeSerial::dcd}, {3, &FakeSerial::ri}};
     for (const Case& c : cases) {
-        p.ComboModeCOMCOR_Change(c.index);
+        p.execute(cmd::ComboModeCOMCOR_Change{c.index});
         EXPECT_EQ(p.params().get(40), f.radio.carrierLine.items[c.index]);
         serial.*c.line = 1;
-        p.TimerCOR_Timer();
+        p.tick(Tick::Carrier);
         EXPECT_TRUE(f.radio.carrierPresent) << c.index;
         serial.*c.line = 0;
-        p.TimerCOR_Timer();
+        p.tick(Tick::Carrier);
         EXPECT_FALSE(f.radio.carrierPresent) << c.index;
     }
     // Recorder closed: only the indicator follows.
@@ -306,15 +307,15 @@ TEST_F(RadioLinkTest, CarrierDetect) {
 
     p.state().options.recorderOpen = true;
     serial.ri = 1;
-    p.TimerCOR_Timer();
+    p.tick(Tick::Carrier);
     serial.ri = 0;
-    p.TimerCOR_Timer();
+    p.tick(Tick::Carrier);
     EXPECT_EQ(recorder.chkEnr, std::vector<bool>({true, false}));
 
     // Off while the line is active: green, and the recorder is left alone.
     serial.ri = 1;
-    p.TimerCOR_Timer();
-    p.ChkCOR_Click(false);
+    p.tick(Tick::Carrier);
+    p.execute(cmd::ChkCOR_Click{false});
     EXPECT_FALSE(f.radio.carrierPresent);
     EXPECT_FALSE(f.radio.carrierTimer.enabled);
     EXPECT_FALSE(f.radio.carrierLine.enabled);
@@ -324,9 +325,9 @@ TEST_F(RadioLinkTest, CarrierDetect) {
 
 TEST_F(RadioLinkTest, CableUnpluggedAtTheEndOfASpeech) {
     choosePort("1");
-    p.TabS12_Click();
+    p.execute(cmd::TabS12_Click{});
     p.state().speech.text = "Bonjour";
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     ASSERT_TRUE(radio.keyForStart());
     ASSERT_TRUE(serial.rts);
     serial.removed = true;
@@ -365,8 +366,8 @@ TEST_F(RadioLinkTest, FileSendingsAreKeyedFromBeforeTheFirstSampleToTheEnd) {
     choosePort("1");
     bool keyedAtPlay = false;
     player.onPlay = [&] { keyedAtPlay = serial.rts; };
-    p.SliderLireTemps_Change(10);
-    p.BTPlay_Click();
+    p.execute(cmd::SliderLireTemps_Change{10});
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_TRUE(keyedAtPlay);
     EXPECT_TRUE(f.radio.keyed);
     // The file's last sample heard: released.
@@ -377,21 +378,21 @@ TEST_F(RadioLinkTest, FileSendingsAreKeyedFromBeforeTheFirstSampleToTheEnd) {
     keyedAtPlay = false;
     for (int i = 0; i < 11; ++i) {
         clock.advanceMs(1000);
-        p.Timer1_Timer();
+        p.tick(Tick::FileCountdown);
     }
     EXPECT_EQ(player.plays, 2);
     EXPECT_TRUE(keyedAtPlay);
     // Stopping mid-sending releases.
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_FALSE(serial.rts);
     EXPECT_FALSE(f.radio.keyed);
 
     // VOX keying: the serial port is never touched.
-    p.OptVOX_Click();
+    p.execute(cmd::OptVOX_Click{});
     take();
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     player.onFinished();
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_TRUE(take().isEmpty());
 }
 
@@ -400,7 +401,7 @@ TEST_F(RadioLinkTest, FileSendingKeyingFailures) {
     choosePort("1");
     // A file that cannot be played releases at once.
     player.files.clear();
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_FALSE(serial.rts);
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
     dialogs.messages.clear();
@@ -408,15 +409,15 @@ TEST_F(RadioLinkTest, FileSendingKeyingFailures) {
     // No port to key: the file still goes out, unkeyed.
     chooseFile();
     choosePort("9");
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
     EXPECT_EQ(player.plays, 1);
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
 
     // Adapter pulled out while keyed: at the end of the file, the recovery runs
     // and the cycle stops.
     choosePort("1");
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     ASSERT_TRUE(serial.rts);
     serial.removed = true;
     player.onFinished();
@@ -429,12 +430,12 @@ TEST_F(RadioLinkTest, FileSendingKeyingFailures) {
     dialogs.messages.clear();
     serial.removed = false;
     serial.present = {1};
-    p.IMGActualiser_Click();
+    p.execute(cmd::IMGActualiser_Click{});
     ASSERT_EQ(radio.chosenPort(), 1);
     ASSERT_EQ(serial.open(), SerialResult::Ok);
     serial.removed = true;
     const int plays = player.plays;
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(player.plays, plays);
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);

@@ -133,32 +133,32 @@ TEST_F(SettingsTest, EverySettingSurvivesSaveAndRestart) {
             const QString name = QString("/audio/f%1.wav").arg(i);
             r.player.files[name] = 2.0;
             r.dialogs.openResults << name;
-            r.p.CMDOuvrir_Click();
+            r.p.execute(cmd::CMDOuvrir_Click{});
         }
-        r.p.SliderVolWMP_Change(-1200);
-        r.p.CHKMute_Click(true);
-        r.p.ComboModeCOMPTT_Change(1);
-        r.p.ChkCOR_Click(true);
-        r.p.ComboModeCOMCOR_Change(2);
-        r.p.PortComList_Change("3");
-        r.p.TxtTpsMax_Change("900");
-        r.p.TxtInterval_Change("500");
-        r.p.ChkInstance_Click(true);
+        r.p.execute(cmd::SliderVolWMP_Change{-1200});
+        r.p.execute(cmd::CHKMute_Click{true});
+        r.p.execute(cmd::ComboModeCOMPTT_Change{1});
+        r.p.execute(cmd::ChkCOR_Click{true});
+        r.p.execute(cmd::ComboModeCOMCOR_Change{2});
+        r.p.execute(cmd::PortComList_Change{"3"});
+        r.p.execute(cmd::TxtTpsMax_Change{"900"});
+        r.p.execute(cmd::TxtInterval_Change{"500"});
+        r.p.execute(cmd::ChkInstance_Click{true});
         r.p.state().cycle.waitingColour = 0x123456;
         r.p.state().cycle.playingColour = 0x654321;
-        r.p.ChkDecl_Click(1, true);
+        r.p.execute(cmd::ChkDecl_Click{1, true});
         const QStringList times{"08", "15", "30", "09", "45", "00"};
         for (int i = 0; i < 6; ++i)
-            r.p.TimeField_Change(6 + i, times[i]);
-        r.p.TabS12_Click();
-        r.p.TxtSynthese_Change("Ici [Indicatif OM/YL], il est [Heure:Minute]");
-        r.p.SliderLireTemps_Change(120);
-        r.p.SliderVoixSpeed_Change(180);
-        r.p.ComboPriorite_Change(3);
-        r.p.ListVoix_Click(1);
-        r.p.OperatorField_Change(0, "Jean");
-        r.p.OperatorField_Change(1, "F4ABC");
-        r.p.OptVOX_Click();
+            r.p.execute(cmd::TimeField_Change{6 + i, times[i]});
+        r.p.execute(cmd::TabS12_Click{});
+        r.p.execute(cmd::TxtSynthese_Change{"Ici [Indicatif OM/YL], il est [Heure:Minute]"});
+        r.p.execute(cmd::SliderLireTemps_Change{120});
+        r.p.execute(cmd::SliderVoixSpeed_Change{180});
+        r.p.execute(cmd::ComboPriorite_Change{3});
+        r.p.execute(cmd::ListVoix_Click{1});
+        r.p.execute(cmd::OperatorField_Change{0, "Jean"});
+        r.p.execute(cmd::OperatorField_Change{1, "F4ABC"});
+        r.p.execute(cmd::OptVOX_Click{});
         r.p.Form_Unload();
     }
     Program r(dir.path());
@@ -366,19 +366,19 @@ TEST_F(SettingsTest, AutosaveComesEvery601TicksCountedFromTheLastSave) {
     Program r(dir.path());
     r.p.start();
     for (int i = 0; i < 600; ++i)
-        r.p.TimerParam_Timer();
+        r.p.tick(Tick::Autosave);
     EXPECT_FALSE(QFile::exists(path()));
-    r.p.TimerParam_Timer();
+    r.p.tick(Tick::Autosave);
     EXPECT_TRUE(QFile::exists(path()));
     QFile::remove(path());
     for (int i = 0; i < 300; ++i)
-        r.p.TimerParam_Timer();
-    r.p.Sauver_Click(); // a save by hand restarts the count
+        r.p.tick(Tick::Autosave);
+    r.p.execute(cmd::Sauver_Click{}); // a save by hand restarts the count
     QFile::remove(path());
     for (int i = 0; i < 600; ++i)
-        r.p.TimerParam_Timer();
+        r.p.tick(Tick::Autosave);
     EXPECT_FALSE(QFile::exists(path()));
-    r.p.TimerParam_Timer();
+    r.p.tick(Tick::Autosave);
     EXPECT_TRUE(QFile::exists(path()));
 }
 
@@ -386,7 +386,7 @@ TEST_F(SettingsTest, ShutDownReleasesTheTransmitterWritesAndClosesOnce) {
     writeFile(path(), paramsFile({{34, "COM"}, {44, "1"}}));
     Program r(dir.path());
     r.p.start();
-    r.p.PTTLock_Click(); // held keyed by the lock
+    r.p.execute(cmd::PTTLock_Click{}); // held keyed by the lock
     ASSERT_TRUE(r.serial.rts);
     const QByteArray before = readAll(path());
     std::vector<QString> order;

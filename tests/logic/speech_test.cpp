@@ -21,7 +21,7 @@ protected:
 
     SpeechTest() {
         serial.present = {1};
-        p.PortComList_Change("1");
+        p.execute(cmd::PortComList_Change{"1"});
         saved("");
         p.setAppDir(dir.path());
     }
@@ -34,12 +34,12 @@ protected:
     }
     void speechMode(const QString& text) {
         p.start();
-        p.TabS12_Click();
-        p.TxtSynthese_Change(text);
+        p.execute(cmd::TabS12_Click{});
+        p.execute(cmd::TxtSynthese_Change{text});
     }
     void tick() {
         clock.advanceMs(1000);
-        p.Timer2_Timer();
+        p.tick(Tick::SpeechCountdown);
     }
 };
 
@@ -48,8 +48,8 @@ protected:
 TEST_F(SpeechTest, EachSendingSpeaksFreshTagValuesKeyedAroundTheAudio) {
     clock.t = QDateTime(QDate(2026, 12, 4), QTime(14, 5, 50));
     speechMode("Il est [Heure:Minute]");
-    p.SliderLireTemps_Change(30);
-    p.BTPlay_Click();
+    p.execute(cmd::SliderLireTemps_Change{30});
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(engine.spoken, QStringList({"Il est 14H5"}));
     EXPECT_EQ(f.speech.spokenText, "Il est 14H5");
     EXPECT_EQ(f.speech.text, "Il est [Heure:Minute]"); // the box keeps its tags
@@ -60,8 +60,8 @@ TEST_F(SpeechTest, EachSendingSpeaksFreshTagValuesKeyedAroundTheAudio) {
     EXPECT_FALSE(f.speech.textEnabled || f.speech.voiceList.enabled ||
                  f.speech.speedSlider.enabled || f.speech.volumeSlider.enabled);
     EXPECT_TRUE(f.speech.durationTimer.enabled); // first speaking: measured
-    p.TimerTempsVoix_Timer();
-    p.TimerTempsVoix_Timer();
+    p.tick(Tick::SpeechDuration);
+    p.tick(Tick::SpeechDuration);
     engine.finished();
     EXPECT_FALSE(serial.rts || serial.dtr);
     EXPECT_EQ(f.speech.durationSeconds, 2);
@@ -84,19 +84,19 @@ TEST_F(SpeechTest, SingleReadingReturnsToPlayAndLockIsRespected) {
     p.beacon().CMDPLAYSynth(); // a single reading, as a shortcut does
     p.state().cycle.speechCountdown.enabled = false;
     engine.started();
-    p.PTTLock_Click(); // closed while speaking
+    p.execute(cmd::PTTLock_Click{}); // closed while speaking
     engine.finished();
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
     EXPECT_TRUE(serial.rts); // held by the lock
-    p.PTTLock_Click();
+    p.execute(cmd::PTTLock_Click{});
     EXPECT_FALSE(serial.rts);
 }
 
 TEST_F(SpeechTest, VoxModeSaysVoxAndNeverTouchesThePort) {
     speechMode("Bonjour");
-    p.OptVOX_Click();
+    p.execute(cmd::OptVOX_Click{});
     serial.log.clear();
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     engine.started();
     engine.finished();
     EXPECT_EQ(engine.spoken, QStringList({"Vox", "Bonjour"}));
@@ -105,7 +105,7 @@ TEST_F(SpeechTest, VoxModeSaysVoxAndNeverTouchesThePort) {
 
 TEST_F(SpeechTest, WeatherTextJoinedWithNothingBetween) {
     speechMode("Météo");
-    p.ChkLireMeteo_Click(true);
+    p.execute(cmd::ChkLireMeteo_Click{true});
     p.state().speech.weatherText = "12 degrés";
     p.beacon().CMDPLAYSynth();
     p.state().speech.weatherText = "Erreur";
@@ -115,7 +115,7 @@ TEST_F(SpeechTest, WeatherTextJoinedWithNothingBetween) {
 
 TEST_F(SpeechTest, CableUnpluggedAtTheEndStopsTheCycle) {
     speechMode("Bonjour");
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     engine.started();
     serial.removed = true;
     engine.finished();
@@ -126,18 +126,18 @@ TEST_F(SpeechTest, CableUnpluggedAtTheEndStopsTheCycle) {
 }
 
 TEST_F(SpeechTest, SpeedAndVolumeSliders) {
-    p.SliderVoixSpeed_Change(120);
+    p.execute(cmd::SliderVoixSpeed_Change{120});
     EXPECT_EQ(f.speech.speedLabel, "120 mot(s)/min.");
     EXPECT_EQ(p.params().get(30), "120");
     EXPECT_EQ(engine.speed, 120);
     // Refused by the engine: stored and shown all the same, the engine keeps 120.
     engine.minSpeed = 100;
-    p.SliderVoixSpeed_Change(20);
+    p.execute(cmd::SliderVoixSpeed_Change{20});
     EXPECT_EQ(f.speech.speedLabel, "20 mot(s)/min.");
     EXPECT_EQ(p.params().get(30), "20");
     EXPECT_EQ(engine.speed, 120);
 
-    p.SliderVolVoix_Change(50);
+    p.execute(cmd::SliderVolVoix_Change{50});
     EXPECT_EQ(f.file.volumeLabel, "Volume : 50%");
     EXPECT_EQ(p.params().get(9), "50");
     EXPECT_EQ(engine.volume, 50);
@@ -146,30 +146,30 @@ TEST_F(SpeechTest, SpeedAndVolumeSliders) {
 TEST_F(SpeechTest, MessageBoxEditing) {
     speechMode("Il est ");
     EXPECT_EQ(p.params().get(27), "Il est ");
-    p.ComboOndrixTexte_Change(0);
-    p.CmdAjoutOndrix_Click(7, 0);
+    p.execute(cmd::ComboOndrixTexte_Change{0});
+    p.execute(cmd::CmdAjoutOndrix_Click{7, 0});
     EXPECT_EQ(f.speech.text, "Il est [Heure:Minute]");
     EXPECT_EQ(p.params().get(27), "Il est [Heure:Minute]");
     // Enter gives ". " at the caret, replacing the selection.
-    p.TxtSynthese_Enter(21, 0);
+    p.execute(cmd::TxtSynthese_Enter{21, 0});
     EXPECT_EQ(f.speech.text, "Il est [Heure:Minute]. ");
     EXPECT_EQ(f.speech.selectionStart, 23);
     // A click inside a tag selects it whole.
     const int seq = f.speech.selectionSeq;
-    p.TxtSynthese_Click(10);
+    p.execute(cmd::TxtSynthese_Click{10});
     EXPECT_EQ(f.speech.selectionSeq, seq + 1);
     EXPECT_EQ(f.speech.selectionStart, 7);
     EXPECT_EQ(f.speech.selectionLength, 14);
     EXPECT_FALSE(f.speech.voiceListVisible);
     EXPECT_TRUE(f.speech.tagListVisible);
-    p.TxtSynthese_SelectAll();
+    p.execute(cmd::TxtSynthese_SelectAll{});
     EXPECT_EQ(f.speech.selectionLength, f.speech.text.size());
-    p.TxtSynthese_GotFocus();
+    p.execute(cmd::TxtSynthese_GotFocus{});
     EXPECT_FALSE(f.shell.shortcutsActive);
-    p.TxtSynthese_LostFocus();
+    p.execute(cmd::TxtSynthese_LostFocus{});
     EXPECT_TRUE(f.shell.shortcutsActive);
     // A 2000-character message goes to the engine whole.
-    p.TxtSynthese_Change(QString(2000, 'a'));
+    p.execute(cmd::TxtSynthese_Change{QString(2000, 'a')});
     p.beacon().CMDPLAYSynth();
     EXPECT_EQ(engine.spoken.last().size(), 2000);
 }
@@ -185,28 +185,28 @@ TEST_F(SpeechTest, VoiceCatalogue) {
     EXPECT_EQ(f.shell.loadingCaption, "Lancement...");
     EXPECT_EQ(f.speech.tagList.items.size(), 6);
     EXPECT_EQ(f.speech.tagList.items[0], "[Heure:Minute]");
-    p.ListVoix_Click(0);
+    p.execute(cmd::ListVoix_Click{0});
     EXPECT_EQ(f.speech.voiceNameLabel, "French");
     EXPECT_EQ(p.params().get(26), "0");
-    p.ListVoix_DblClick();
+    p.execute(cmd::ListVoix_DblClick{});
     EXPECT_EQ(engine.spoken.last(), "Bonjour");
 
     // An unusable voice disables starting, unless a cycle runs.
     engine.voices[1].usable = false;
-    p.ListVoix_Click(1);
+    p.execute(cmd::ListVoix_Click{1});
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::PlayDisabled);
     EXPECT_EQ(f.speech.voiceNameLabel, "Erreur !");
-    p.ListVoix_Click(0);
+    p.execute(cmd::ListVoix_Click{0});
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
-    p.TabS12_Click();
-    p.TxtSynthese_Change("Bonjour");
-    p.BTPlay_Click();
-    p.ListVoix_Click(1);
+    p.execute(cmd::TabS12_Click{});
+    p.execute(cmd::TxtSynthese_Change{"Bonjour"});
+    p.execute(cmd::BTPlay_Click{});
+    p.execute(cmd::ListVoix_Click{1});
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Stop);
 
     // The name label toggles the voice list and the tag list.
     const bool before = f.speech.voiceListVisible;
-    p.LblNomVoix_Click();
+    p.execute(cmd::LblNomVoix_Click{});
     EXPECT_EQ(f.speech.voiceListVisible, !before);
     EXPECT_EQ(f.speech.tagListVisible, before);
 }
@@ -221,7 +221,7 @@ TEST_F(SpeechTest, SavedVoiceBeyondTheListSelectsNothing) {
 
 TEST_F(SpeechTest, NoVoiceRunsInFileMode) {
     engine.voices.clear();
-    p.TabS12_Click();
+    p.execute(cmd::TabS12_Click{});
     p.start();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Aucune voix de synthèse installée");
@@ -240,21 +240,21 @@ TEST_F(SpeechTest, MissingEngineReportedOnceThenTheRepairPath) {
     EXPECT_TRUE(f.speech.engineFailed);
     EXPECT_EQ(p.params().get(47), "Erreur");
     EXPECT_FALSE(f.speech.speedSlider.enabled);
-    p.TabS12_Click();
+    p.execute(cmd::TabS12_Click{});
     EXPECT_TRUE(f.cycle.speechProblemFrameVisible);
     EXPECT_FALSE(f.cycle.speechFrameVisible);
 
-    p.Command1_Click(); // not reported again
+    p.execute(cmd::ChargerVoix{}); // not reported again
     EXPECT_EQ(dialogs.messages.size(), 1u);
 
-    p.CmdResoudreProb_Click();
+    p.execute(cmd::CmdResoudreProb_Click{});
     EXPECT_EQ(dialogs.messages.back().text,
               "En installant le fichier 'lhttsfrf.exe' téléchargeable sur internet.");
     dialogs.answers = {MsgAnswer::Cancel, MsgAnswer::Ok};
-    p.CmdProbOK_Click();
+    p.execute(cmd::CmdProbOK_Click{});
     EXPECT_EQ(program.n, 0);
     EXPECT_EQ(p.params().get(47), "Erreur");
-    p.CmdProbOK_Click();
+    p.execute(cmd::CmdProbOK_Click{});
     EXPECT_EQ(dialogs.messages.back().text, "L'application va redémarrer.");
     EXPECT_EQ(dialogs.messages.back().buttons, MsgButtons::OkCancel);
     EXPECT_EQ(program.n, 1);
@@ -264,7 +264,7 @@ TEST_F(SpeechTest, MissingEngineReportedOnceThenTheRepairPath) {
 TEST_F(SpeechTest, HeldPortAtSpeechStartSkipsTheRestOnce) {
     speechMode("Bonjour");
     serial.held = {1};
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     engine.started();
     EXPECT_EQ(serial.log.filter("open 1").size(), 2); // keyed, then one more open
     EXPECT_TRUE(f.speech.textEnabled);                // the remaining steps skipped

@@ -17,7 +17,7 @@ protected:
     TriggerWindowsTest() {
         player.files["/balise.wav"] = 5.0;
         dialogs.openResults << "/balise.wav";
-        p.CMDOuvrir_Click();
+        p.execute(cmd::CMDOuvrir_Click{});
     }
 
     MainPresenter p{services()};
@@ -30,7 +30,7 @@ protected:
             field(w, false, part) = s.value(part);
             field(w, true, part) = e.value(part);
         }
-        p.ChkDecl_Click(w, true);
+        p.execute(cmd::ChkDecl_Click{w, true});
     }
     QString& field(int w, bool end, int part) {
         return p.state()
@@ -39,10 +39,10 @@ protected:
     // One clock tick at this time of day.
     void tickAt(int h, int m, int s, int daysLater = 0) {
         clock.t = QDateTime(QDate(2026, 12, 4).addDays(daysLater), QTime(h, m, s));
-        p.TimerTime_Timer();
+        p.tick(Tick::Clock);
     }
     void speechMode(const QString& message) {
-        p.TabS12_Click();
+        p.execute(cmd::TabS12_Click{});
         p.state().speech.text = message;
     }
     bool running() const { return f.cycle.running; }
@@ -84,14 +84,14 @@ TEST_F(TriggerWindowsTest, SpeechModeSaysVoxFirstWhenTheRadioKeysOnVoice) {
         FakeSpeaker sp;
         MainPresenter mp{
             MainPresenter::Services{pl, dialogs, sp, recorder, priority, nullptr, nullptr, &clk}};
-        mp.TabS12_Click();
+        mp.execute(cmd::TabS12_Click{});
         mp.state().speech.text = "Ici la balise";
         if (vox)
-            mp.OptVOX_Click();
+            mp.execute(cmd::OptVOX_Click{});
         mp.state().windows.fields = {"08", "00", "00", "09", "00", "00"};
-        mp.ChkDecl_Click(0, true);
+        mp.execute(cmd::ChkDecl_Click{0, true});
         clk.t = QDateTime(QDate(2026, 12, 4), QTime(8, 0, 1));
-        mp.TimerTime_Timer();
+        mp.tick(Tick::Clock);
         EXPECT_EQ(sp.spoken,
                   vox ? QStringList({"Vox", "Ici la balise"}) : QStringList({"Ici la balise"}));
         EXPECT_EQ(startButtonPicture(mp.state().cycle), StartButtonPicture::Stop);
@@ -149,14 +149,14 @@ TEST_F(TriggerWindowsTest, EveryWindowStartsAndStopsTheCycle) {
             MainPresenter::Services{pl, dl, speaker, recorder, priority, nullptr, nullptr, &clk}};
         pl.files["/a.wav"] = 5.0;
         dl.openResults << "/a.wav";
-        mp.CMDOuvrir_Click();
+        mp.execute(cmd::CMDOuvrir_Click{});
         for (int i = 0; i < 6; ++i)
             mp.state().windows.fields[static_cast<size_t>(w * 6 + i)] =
                 QStringList({"22", "00", "00", "06", "00", "00"})[i];
-        mp.ChkDecl_Click(w, true);
+        mp.execute(cmd::ChkDecl_Click{w, true});
         const auto at = [&](int h) {
             clk.t = QDateTime(QDate(2026, 12, 4), QTime(h, 0, 0));
-            mp.TimerTime_Timer();
+            mp.tick(Tick::Clock);
             return startButtonPicture(mp.state().cycle) == StartButtonPicture::Stop;
         };
         EXPECT_FALSE(at(21));
@@ -230,9 +230,9 @@ TEST_F(TriggerWindowsTest, OperatorStopUnchecksTheOpenWindowsAndSticks) {
             MainPresenter::Services{pl, dl, sp, recorder, priority, nullptr, nullptr, &clk}};
         pl.files["/a.wav"] = 5.0;
         dl.openResults << "/a.wav";
-        mp.CMDOuvrir_Click();
+        mp.execute(cmd::CMDOuvrir_Click{});
         if (speech) {
-            mp.TabS12_Click();
+            mp.execute(cmd::TabS12_Click{});
             mp.state().speech.text = "Bonjour";
         }
         // Windows 1 and 3 open at 08:30, window 2 enabled but closed.
@@ -241,11 +241,11 @@ TEST_F(TriggerWindowsTest, OperatorStopUnchecksTheOpenWindowsAndSticks) {
         mp.state().windows.enabled = {true, true, true};
         const auto at = [&](int h, int m) {
             clk.t = QDateTime(QDate(2026, 12, 4), QTime(h, m, 0));
-            mp.TimerTime_Timer();
+            mp.tick(Tick::Clock);
         };
         at(8, 30);
         ASSERT_EQ(startButtonPicture(mp.state().cycle), StartButtonPicture::Stop);
-        mp.BTPlay_Click();
+        mp.execute(cmd::BTPlay_Click{});
         EXPECT_EQ(mp.state().windows.enabled, (std::array<bool, 3>{false, true, false}));
         for (int m = 31; m < 60; ++m)
             at(8, m);
@@ -257,7 +257,7 @@ TEST_F(TriggerWindowsTest, OperatorStopUnchecksTheOpenWindowsAndSticks) {
 TEST_F(TriggerWindowsTest, OutsideEveryEnabledWindowACycleStartedByHandIsStopped) {
     window(0, "08:00:00", "09:00:00");
     clock.t = QDateTime(QDate(2026, 12, 4), QTime(14, 0, 0));
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     ASSERT_TRUE(running());
     tickAt(14, 0, 1);
     EXPECT_FALSE(running());
@@ -267,7 +267,7 @@ TEST_F(TriggerWindowsTest, OutsideEveryEnabledWindowACycleStartedByHandIsStopped
     // Speech too: left counting, it would speak again once the window was
     // unchecked.
     speechMode("Bonjour");
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     ASSERT_TRUE(running());
     speaker.started();
     tickAt(14, 0, 2);
@@ -276,7 +276,7 @@ TEST_F(TriggerWindowsTest, OutsideEveryEnabledWindowACycleStartedByHandIsStopped
     EXPECT_GE(speaker.stops, 1);
 
     // Stopped at every tick, whoever started the cycle.
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     ASSERT_TRUE(running());
     tickAt(14, 0, 3);
     EXPECT_FALSE(running());
@@ -285,36 +285,36 @@ TEST_F(TriggerWindowsTest, OutsideEveryEnabledWindowACycleStartedByHandIsStopped
 TEST_F(TriggerWindowsTest, DisabledWindowsDoNothing) {
     window(0, "08:00:00", "09:00:00");
     window(2, "13:00:00", "15:00:00");
-    p.ChkDecl_Click(0, false);
-    p.ChkDecl_Click(2, false);
+    p.execute(cmd::ChkDecl_Click{0, false});
+    p.execute(cmd::ChkDecl_Click{2, false});
     tickAt(8, 30, 0);
     EXPECT_FALSE(running());
-    p.BTPlay_Click(); // by hand, outside every window
+    p.execute(cmd::BTPlay_Click{}); // by hand, outside every window
     tickAt(10, 0, 0);
     EXPECT_TRUE(running());
     EXPECT_EQ(f.windows.clockLabel, "10:00:00");
-    p.BTPlay_Click();
+    p.execute(cmd::BTPlay_Click{});
     EXPECT_EQ(f.windows.enabled, (std::array<bool, 3>{false, false, false}));
 }
 
 TEST_F(TriggerWindowsTest, CheckBoxMakesStartingAvailableAgain) {
     p.state().cycle.startBlocked = true;
-    p.ChkDecl_Click(1, true);
+    p.execute(cmd::ChkDecl_Click{1, true});
     EXPECT_EQ(startButtonPicture(f.cycle), StartButtonPicture::Play);
     EXPECT_TRUE(startButtonToolTip(f.cycle).isEmpty());
     EXPECT_TRUE(f.windows.enabled[1]);
-    p.ChkDecl_Click(1, false);
+    p.execute(cmd::ChkDecl_Click{1, false});
     EXPECT_FALSE(f.windows.enabled[1]);
 }
 
 TEST_F(TriggerWindowsTest, PeriodTabsChooseTheWindowShown) {
     EXPECT_EQ(f.windows.shownWindow, 0);
-    p.TabS3_Click(2);
+    p.execute(cmd::TabS3_Click{2});
     EXPECT_EQ(f.windows.shownWindow, 2);
-    p.TabS3_Click(1);
+    p.execute(cmd::TabS3_Click{1});
     EXPECT_EQ(f.windows.shownWindow, 1);
-    p.TabS3_Click(1);
-    p.TabS3_Click(7);
+    p.execute(cmd::TabS3_Click{1});
+    p.execute(cmd::TabS3_Click{7});
     EXPECT_EQ(f.windows.shownWindow, 1);
 }
 
@@ -370,19 +370,19 @@ TEST(TimeFieldRules, ChangeGotFocusAndLostFocus) {
             switch (c.action) {
             case Action::Change:
                 f.shell.shortcutsActive = false; // the field has the focus
-                p.TimeField_Change(field, c.input);
+                p.execute(cmd::TimeField_Change{field, c.input});
                 break;
             case Action::GotFocus:
                 f.shell.shortcutsActive = true;
                 f.windows.fields[static_cast<size_t>(field)] = c.input;
-                p.TimeField_GotFocus(field);
+                p.execute(cmd::TimeField_GotFocus{field});
                 EXPECT_EQ(f.windows.selectSeq, selectSeq + 1);
                 EXPECT_EQ(f.windows.selectField, field);
                 break;
             case Action::LostFocus:
                 f.shell.shortcutsActive = false;
                 f.windows.fields[static_cast<size_t>(field)] = c.input;
-                p.TimeField_LostFocus(field);
+                p.execute(cmd::TimeField_LostFocus{field});
                 break;
             }
             EXPECT_EQ(f.windows.fields[static_cast<size_t>(field)], c.text);
