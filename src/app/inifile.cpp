@@ -366,6 +366,11 @@ QString IniFile::LireCle(const QString& section, const QString& key) const {
     return value;
 }
 
+bool IniFile::hasKey(const QString& section, const QString& key) const {
+    return doc_->ini.GetValue(section.toUtf8().constData(), key.toUtf8().constData(), nullptr) !=
+           nullptr;
+}
+
 void IniFile::setValue(const QString& section, const QString& key, const QString& value) {
     if (!isValidName(section, true) || !isValidName(key, false))
         return;

@@ -39,6 +39,8 @@ public:
 
     // The value of `key` in `section`; "" when missing.
     QString LireCle(const QString& section, const QString& key) const;
+    // Whether the key is in the file, even with an empty value.
+    bool hasKey(const QString& section, const QString& key) const;
     // Sets a value in memory; a new key goes after the section's last one, a
     // new section at the end of the file. Values are single lines: line breaks
     // and other control characters are stored as spaces, since the loader takes

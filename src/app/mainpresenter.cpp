@@ -27,7 +27,7 @@ MainPresenter::MainPresenter(Services services, QObject* parent)
       windows_(TriggerWindows::State{state_.windows, state_.cycle, state_.shell, state_.radio},
                beacon_, services.clock ? *services.clock : systemClock_),
       settings_(state_, params_,
-                Settings::Parts{beacon_, radio_, windows_,
+                Settings::Parts{beacon_, radio_, windows_, voices_,
                                 services.sleeper ? *services.sleeper : noWait_}) {
     OperatorInfo::setDefaults(params_);
     beacon_.setTransmitter(&radio_);

@@ -5,6 +5,8 @@
 #include "beacon/beacon.h"
 #include "core/clock.h"
 #include "core/params.h"
+#include "core/settingsregistry.h"
+#include "message/voices.h"
 #include "radiolink/radiolink.h"
 
 #include <functional>
@@ -17,12 +19,15 @@ class TriggerWindows;
 
 // The settings file "parametres.ini" and the window: reading and applying
 // every setting in its fixed order at start-up, copying the window back
-// before a write, and the autosave tick.
+// before a write, and the autosave tick. What each key means and how it is
+// applied is declared by the feature owning it, in the registry.
 class Settings {
 public:
     static const QString kFileName;
     static const QString kSectionParams;
     static const QString kSectionOM;
+    // Settings the Windows version does not know; it never reads this section.
+    static const QString kSectionStation;
     // Ticks of the autosave timer between two autosaves.
     static constexpr int kAutosaveTicks = 600;
 
@@ -30,6 +35,7 @@ public:
         Beacon& beacon;
         RadioLink& radio;
         TriggerWindows& windows;
+        VoiceCatalogue& voices;
         Sleeper& sleeper;
     };
 
@@ -39,6 +45,9 @@ public:
     // everything reads empty and a write fails.
     void setAppDir(const QString& dir);
     IniFile& file() { return *file_; }
+    // Every key with its owner; a feature declared before LireINI runs is
+    // read and written with the rest.
+    SettingsRegistry& registry() { return registry_; }
 
     // Reads the file and applies everything (once, at start-up).
     void LireINI();
@@ -65,16 +74,15 @@ public:
 private:
     void pause(int ms);
     void advance(float steps);
-    void react(const char* control);
-    void applyCombo(ComboState& combo, const QString& text, const char* control,
-                    const std::function<void(int)>& reaction);
-    void applySlider(const SliderState& slider, const QString& text, const char* control,
-                     const std::function<void(int)>& reaction);
-    static std::optional<int> integer(const QString& text);
+    // Every Param and every declared [Station] key, from the file loaded.
+    void readValues();
+    // The program's own options and the keys of the features still to come.
+    void declareOwnSettings();
 
     StationState& state_;
     Params& params_;
     Parts parts_;
+    SettingsRegistry registry_;
     std::unique_ptr<IniFile> file_;
     IniFile::LoadStatus status_ = IniFile::LoadStatus::Missing;
     // Ticks of the autosave timer since the last save; not shown, so not part of any

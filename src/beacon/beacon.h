@@ -6,6 +6,7 @@
 #include "core/events.h"
 #include "core/params.h"
 #include "core/services.h"
+#include "core/settingsregistry.h"
 #include "message/speechengine.h"
 #include "state/cycle.h"
 #include "state/filemessage.h"
@@ -98,6 +99,10 @@ public:
     // The longest period the slider offers (never below its shortest).
     void applySliderMax(int max);
     void resetShapeCache();
+
+    // The beacon's keys of the settings file, how they are applied at
+    // start-up and copied back before a write.
+    void declareSettings(SettingsRegistry& registry);
 
     // What the start/stop button does when pressed.
     bool showsStop() const { return cycle_.running || cycle_.speaking; }

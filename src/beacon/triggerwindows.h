@@ -2,7 +2,9 @@
 
 #include "beacon/beacon.h"
 #include "core/clock.h"
+#include "core/params.h"
 #include "core/services.h"
+#include "core/settingsregistry.h"
 #include "state/cycle.h"
 #include "state/radiolink.h"
 #include "state/shell.h"
@@ -43,6 +45,10 @@ public:
     // The operator stopped the running cycle: every enabled window open now is
     // unchecked, so the stop is not undone at the next tick.
     void operatorStopped();
+
+    // The windows' keys of the settings file (check boxes and time fields),
+    // applied at start-up and copied into `params` before a write.
+    void declareSettings(SettingsRegistry& registry, Params& params);
 
     // Whether enabled or not, window 0..2 is open at this time of day.
     bool isOpen(int window, QTime now) const;

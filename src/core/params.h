@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 
 #include <array>
@@ -7,7 +8,8 @@
 namespace ondrix {
 
 // The settings as the program holds them: every value is text, mirrored one to
-// one with keys "Param<i>" and "ParamOM<i>" of the settings file.
+// one with keys "Param<i>" and "ParamOM<i>" of the settings file, and with the
+// keys of section [Station] the features declare.
 struct Params {
     static constexpr int kCount = 66;
     static constexpr int kOmCount = 5;
@@ -40,6 +42,8 @@ struct Params {
 
     std::array<QString, kCount> param;
     std::array<QString, kOmCount> paramOM;
+    // By the name a feature declared it with.
+    QMap<QString, QString> station;
 
     // Out-of-range indices read as empty and are ignored on write, as a missing
     // key would be.

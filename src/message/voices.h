@@ -3,6 +3,7 @@
 #include "core/dialogs.h"
 #include "core/params.h"
 #include "core/services.h"
+#include "core/settingsregistry.h"
 #include "message/speechengine.h"
 #include "state/cycle.h"
 #include "state/filemessage.h"
@@ -42,6 +43,10 @@ public:
     // One line of the voice list.
     static QString voiceLine(const QString& name, int gender, int language);
     static QString languageName(int windowsLanguageId);
+
+    // The catalogue's keys of the settings file: the voice, applied once the
+    // voices are listed, and the mark of a reported engine failure.
+    void declareSettings(SettingsRegistry& registry);
 
     // Writes the settings file; the settings feature sets it.
     std::function<void()> writeSettings;

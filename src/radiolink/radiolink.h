@@ -6,6 +6,7 @@
 #include "core/events.h"
 #include "core/params.h"
 #include "core/services.h"
+#include "core/settingsregistry.h"
 #include "radiolink/seriallink.h"
 #include "state/cycle.h"
 #include "state/options.h"
@@ -80,6 +81,10 @@ public:
 
     // The port number the operator chose (0: none yet).
     int chosenPort() const { return chosenPort_; }
+
+    // The radio link's keys of the settings file and how they are applied at
+    // start-up (each control writes its own key when changed).
+    void declareSettings(SettingsRegistry& registry);
 
     // Longest search: beyond this many port numbers a search would freeze the
     // window for minutes at a time.

@@ -408,6 +408,114 @@ TEST_F(SettingsTest, ShutDownReleasesTheTransmitterWritesAndClosesOnce) {
     EXPECT_EQ(order.size(), 1u);
 }
 
+TEST_F(SettingsTest, KeysOfFeaturesStillToComeSurviveASaveAsRead) {
+    const std::vector<std::pair<int, QString>> kept{
+        {19, "réservé"},   {23, "2"},       {24, "-1"},  {29, "1"},
+        {31, "Lyon"},      {32, "x"},       {36, "-30"}, {37, "50"},
+        {39, "enreg.wav"}, {43, "Racc ON"}, {45, "1"},   {46, "1200"}};
+    writeFile(path(), paramsFile(kept));
+    Program first(dir.path());
+    first.p.start();
+    first.p.Form_Unload();
+    Program again(dir.path());
+    again.p.start();
+    for (const auto& [i, v] : kept)
+        EXPECT_EQ(again.p.params().get(i), v) << "Param" << i;
+}
+
+namespace {
+
+bool isInteger(const QString& text) {
+    return SettingsApplying::integer(text).has_value();
+}
+
+// Two [Station] keys, as a feature would declare them: a number with a
+// default, and a device name kept as any text.
+void declareStationKeys(Program& r) {
+    r.p.settings()
+        .registry()
+        .owner("test")
+        .key(SettingKey::station("Niveau"), "7", isInteger)
+        .key(SettingKey::station("EntreeAudio"), "Par défaut");
+}
+
+} // namespace
+
+TEST_F(SettingsTest, StationKeysReadTheirValueOrTheirDefault) {
+    struct Case {
+        const char* what;
+        QByteArray file;
+        QString niveau;
+        QString entree;
+    };
+    const std::vector<Case> cases{
+        {"no file", {}, "7", "Par défaut"},
+        {"no [Station] section: a Windows file", paramsFile({{8, "DTR"}}), "7", "Par défaut"},
+        {"both found, names in another case", "[station]\r\nniveau=12\r\nENTREEAUDIO=Carte USB\r\n",
+         "12", "Carte USB"},
+        {"a number that is none: its default; an emptied name stays empty",
+         "[Station]\r\nNiveau=douze\r\nEntreeAudio=\r\n", "7", ""},
+        {"a corrupt file: defaults", QByteArray("[Station]\r\nNiveau=3\r\n\0\x01", 23), "7",
+         "Par défaut"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir d;
+        if (!c.file.isNull())
+            writeFile(d.filePath("parametres.ini"), c.file);
+        Program r(d.path());
+        declareStationKeys(r);
+        r.p.start();
+        EXPECT_EQ(r.p.params().station.value("Niveau").toStdString(), c.niveau.toStdString());
+        EXPECT_EQ(r.p.params().station.value("EntreeAudio").toStdString(), c.entree.toStdString());
+    }
+}
+
+TEST_F(SettingsTest, StationKeysAreWrittenAfterTheWindowsSectionsAndSurviveARestart) {
+    {
+        Program r(dir.path());
+        declareStationKeys(r);
+        r.p.start();
+        r.p.params().station["Niveau"] = "12";
+        r.p.Form_Unload();
+    }
+    QStringList expected{"[Params]"};
+    for (int i = 0; i < Params::kCount; ++i)
+        expected << QString("Param%1").arg(i);
+    expected << "[Informations OM]";
+    for (int i = 0; i < Params::kOmCount; ++i)
+        expected << QString("ParamOM%1").arg(i);
+    expected << "[Station]"
+             << "Niveau"
+             << "EntreeAudio";
+    EXPECT_EQ(keysInOrder(readAll(path())), expected);
+
+    Program r(dir.path());
+    declareStationKeys(r);
+    r.p.start();
+    EXPECT_EQ(r.p.params().station.value("Niveau"), "12");
+    EXPECT_EQ(r.p.params().station.value("EntreeAudio"), "Par défaut");
+}
+
+TEST_F(SettingsTest, UnknownStationKeysAndSectionsSurviveASave) {
+    writeFile(path(), "[Station]\r\nVersionFuture=3\r\nniveau=4\r\n; une note\r\n"
+                      "Autre=garde\r\n[Params]\r\nParam8=DTR\r\n[Touches Raccourcis]\r\n"
+                      "CbRacc0=65\r\n[Inconnue]\r\nX=1\r\n");
+    Program r(dir.path());
+    declareStationKeys(r);
+    r.p.start();
+    r.p.params().station["Niveau"] = "5";
+    r.p.Form_Unload();
+    const QByteArray written = readAll(path());
+    for (const char* line : {"VersionFuture=3", "niveau=5", "; une note", "Autre=garde",
+                             "CbRacc0=65", "[Inconnue]", "X=1", "Param8=DTR"})
+        EXPECT_TRUE(written.contains(line)) << line << "\n" << written.toStdString();
+    const QStringList keys = keysInOrder(written);
+    EXPECT_EQ(keys.mid(0, 5),
+              (QStringList{"[Station]", "VersionFuture", "niveau", "Autre", "EntreeAudio"}))
+        << "the section keeps its place and its keys their order and spelling";
+}
+
 TEST_F(SettingsTest, AFailedWriteAtShutDownIsKnown) {
     Program ok(dir.path());
     ok.p.start();
