@@ -3,6 +3,7 @@
 
 #include "app/mainpresenter.h"
 #include "gui/mainwindow.h"
+#include "gui/panel.h"
 #include "gui/widgets.h"
 #include "support/fakeservices.h"
 
@@ -31,6 +32,8 @@
 
 #include <array>
 #include <cstdlib>
+#include <functional>
+#include <map>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -580,6 +583,47 @@ TEST_F(MainWindowTest, ATickRedrawsOnlyTheFeatureItChanged) {
     const long renders = window.renderCount();
     presenter.TimerParam_Timer();
     EXPECT_EQ(window.renderCount(), renders);
+}
+
+// Each panel is drawn only when a feature it shows changed: the clock's tick
+// redraws the time windows' panel alone, the countdown's the panels showing
+// the cycle.
+TEST_F(MainWindowTest, ATickRedrawsOnlyThePanelsOfItsFeature) {
+    // Every panel of the window is among those it draws.
+    ASSERT_EQ(window.findChildren<Panel*>().size(), window.panels().size());
+    openFile(kFileA);
+    click("BTPlay");
+    ASSERT_TRUE(presenter.state().cycle.running);
+    const auto counts = [this] {
+        std::map<QString, long> c;
+        for (const Panel* panel : window.panels())
+            c[panel->objectName()] = panel->renderCount();
+        return c;
+    };
+    struct Case {
+        const char* tick;
+        std::function<void()> run;
+        std::set<QString> redrawn;
+    };
+    const std::vector<Case> cases{
+        {"clock",
+         [this] {
+             clock.advanceMs(1000);
+             presenter.TimerTime_Timer();
+         },
+         {"TimeWindows"}},
+        {"countdown",
+         [this] { presenter.Timer1_Timer(); },
+         {"StartButtonPanel", "MessagePanel", "PeriodPanel", "GeneralPage", "ParametersPage"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tick);
+        const auto before = counts();
+        c.run();
+        for (const auto& [name, count] : counts())
+            EXPECT_EQ(count - before.at(name), c.redrawn.count(name) ? 1 : 0) << name.toStdString();
+    }
+    EXPECT_EQ(text("LblHorloge"), clock.t.toString("HH:mm:ss"));
 }
 
 TEST_F(MainWindowTest, ALevelStreamReachesItsViewWithoutRedrawingTheWindow) {
