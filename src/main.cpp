@@ -1,6 +1,7 @@
 #include "app/appdir.h"
 #include "app/instance.h"
 #include "gui/application.h"
+#include "gui/panel.h"
 #include "gui/qtdialogs.h"
 #include "headless/headless.h"
 #include "platform/signalwatcher.h"
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -48,13 +50,13 @@ void traceStartUp(const QElapsedTimer& sinceLaunch, const ondrix::Station& stati
     std::fflush(stderr);
 }
 
-// ONDRIX_TRACE_REDRAWS=1: how often the window was drawn once started, on the
-// error stream when it closes.
+// ONDRIX_TRACE_REDRAWS=1: how often the window was drawn once started, per
+// feature and per panel, on the error stream when it closes.
 class RedrawTrace {
 public:
     explicit RedrawTrace(const ondrix::MainWindow& window)
         : window_(window), on_(qEnvironmentVariableIntValue("ONDRIX_TRACE_REDRAWS") == 1),
-          before_(counts()) {
+          before_(counts()), panelsBefore_(panelCounts()) {
         since_.start();
     }
     ~RedrawTrace() {
@@ -67,6 +69,11 @@ public:
                      s > 0 ? static_cast<double>(n) / s : 0.0);
         for (size_t i = 1; i < kCounts; ++i)
             std::fprintf(stderr, " %s %ld", kFeatures[i - 1].first, after[i] - before_[i]);
+        std::fprintf(stderr, "; panels");
+        const std::vector<long> panelsAfter = panelCounts();
+        for (size_t i = 0; i < panelsAfter.size(); ++i)
+            std::fprintf(stderr, " %s %ld", qPrintable(window_.panels()[i]->objectName()),
+                         panelsAfter[i] - panelsBefore_[i]);
         std::fprintf(stderr, "\n");
         std::fflush(stderr);
     }
@@ -90,9 +97,17 @@ private:
         return c;
     }
 
+    std::vector<long> panelCounts() const {
+        std::vector<long> c;
+        for (const ondrix::Panel* panel : window_.panels())
+            c.push_back(panel->renderCount());
+        return c;
+    }
+
     const ondrix::MainWindow& window_;
     bool on_;
     std::array<long, kCounts> before_;
+    std::vector<long> panelsBefore_;
     QElapsedTimer since_;
 };
 

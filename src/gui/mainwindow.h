@@ -7,22 +7,34 @@
 
 #include <array>
 #include <bit>
-#include <memory>
+#include <vector>
+
+class QLabel;
+class QStackedWidget;
+class QToolButton;
 
 namespace ondrix {
 
-// The main window: renders the presenter's form and forwards the operator's
-// events. Every control carries its system name as objectName ("BTPlay",
-// "TabS11", "ComboFichierRecent", ...), which is how tests find them.
+class ClickableLabel;
+class LoadingPanel;
+class Panel;
+
+// The main window: a frameless shell with its title bar, the start button,
+// the message and period panels above the page tabs and their pages, and the
+// loading panel over everything. Each panel draws the states of its features
+// and forwards the operator's events on its controls; the window redraws the
+// panels whose features changed. Every control carries its system name as
+// objectName ("BTPlay", "TabS11", "ComboFichierRecent", ...), which is how
+// tests find them.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
     explicit MainWindow(MainPresenter& presenter, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Redraws every control from the form.
+    // Redraws every panel from the state.
     void render();
-    // Redraws the controls that show these features.
+    // Redraws the panels that show these features.
     void render(Features changed);
     // How many times it has, for the measurements and the tests.
     long renderCount() const { return renders_; }
@@ -31,6 +43,8 @@ public:
         const auto bit = static_cast<unsigned>(feature);
         return featureRenders_[static_cast<size_t>(std::countr_zero(bit))];
     }
+    // Every panel, each with its own render count.
+    const std::vector<Panel*>& panels() const { return panels_; }
 
 protected:
     // The window has no system frame: dragging its background moves it.
@@ -39,22 +53,22 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override; // the loading panel follows
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Ui;
     void build();
-    void connectEvents();
-    // Draws the form; true when the message box is to take the focus.
-    bool renderForm(Features changed);
+    // The shell's own controls: caption, page tabs, the page shown.
+    void drawShell(const ShellState& shell);
 
-    std::unique_ptr<Ui> ui;
     MainPresenter& presenter_;
+    QLabel* captionLabel_ = nullptr;
+    std::array<ClickableLabel*, ShellState::kPages> pageTabs_{};
+    QStackedWidget* pages_ = nullptr;
+    LoadingPanel* loadingPanel_ = nullptr;
+    // In drawing order.
+    std::vector<Panel*> panels_;
     // Set while the window is moved by hand, where the platform cannot move it.
     bool dragging_ = false;
     QPoint dragOffset_;
-    // Set while the form is drawn.
-    bool rendering_ = false;
     long renders_ = 0;
     std::array<long, 32> featureRenders_{};
 };

@@ -61,7 +61,7 @@ TEST_F(StartUpWindowTest, TheLoadingPanelCoversTheWholeWindowWhileShown) {
     QWidget& panel = widget("FrmChargement");
     ASSERT_TRUE(panel.isVisible());
     EXPECT_EQ(widget<QLabel>("LblChargeParam").text(), f.shell.loadingCaption);
-    const QProgressBar& bar = widget<QProgressBar>("ProgressBar2");
+    const QProgressBar& bar = widget<QProgressBar>("LoadingProgress");
     EXPECT_DOUBLE_EQ(
         static_cast<double>(bar.value() - bar.minimum()) / (bar.maximum() - bar.minimum()), 0.47);
     // Over every control, title row included, at any size.
