@@ -87,6 +87,7 @@ private:
         {"speech", ondrix::Feature::Speech},
         {"radio", ondrix::Feature::RadioLink},
         {"time-windows", ondrix::Feature::TimeWindows},
+        {"operator", ondrix::Feature::OperatorDetails},
     };
     static constexpr size_t kCounts = std::size(kFeatures) + 1;
     // The whole count first, then one per feature.

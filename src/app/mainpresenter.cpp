@@ -68,9 +68,12 @@ void MainPresenter::notifyChanges(bool all) {
     check(&StationState::file, Feature::FileMessage);
     check(&StationState::speech, Feature::Speech);
     check(&StationState::radio, Feature::RadioLink);
+    // The details live in the settings arrays: copied for the page first.
+    static_assert(OperatorDetailsState::kFields == Params::kOmCount);
+    for (int i = 0; i < OperatorDetailsState::kFields; ++i)
+        state_.operatorDetails.fields[static_cast<size_t>(i)] = params_.getOM(i);
     check(&StationState::windows, Feature::TimeWindows);
-    if (all)
-        changes.add(Feature::OperatorDetails);
+    check(&StationState::operatorDetails, Feature::OperatorDetails);
     if (changes.any())
         emit changed(changes);
 }

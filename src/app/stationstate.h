@@ -2,6 +2,7 @@
 
 #include "state/cycle.h"
 #include "state/filemessage.h"
+#include "state/operatordetails.h"
 #include "state/options.h"
 #include "state/radiolink.h"
 #include "state/shell.h"
@@ -22,8 +23,6 @@ enum class Feature : unsigned {
     Speech = 1u << 4,
     RadioLink = 1u << 5,
     TimeWindows = 1u << 6,
-    // The operator details, kept in the settings arrays: drawn again after
-    // each of the operator's own actions.
     OperatorDetails = 1u << 7,
 };
 
@@ -40,6 +39,8 @@ public:
                 return true;
         return false;
     }
+    // Whether the two sets have a feature in common.
+    bool overlaps(Features other) const { return (bits_ & other.bits_) != 0; }
     static Features all() {
         Features f;
         f.bits_ = ~0u;
@@ -60,6 +61,7 @@ struct StationState {
     SpeechState speech;
     RadioLinkState radio;
     TimeWindowsState windows;
+    OperatorDetailsState operatorDetails;
 };
 
 } // namespace ondrix

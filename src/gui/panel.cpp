@@ -13,10 +13,7 @@ Panel::Panel(MainPresenter& presenter, std::initializer_list<Feature> features, 
 }
 
 bool Panel::shows(Features changed) const {
-    for (unsigned bit = 1; bit != 0; bit <<= 1)
-        if (features_.has(static_cast<Feature>(bit)) && changed.has(static_cast<Feature>(bit)))
-            return true;
-    return false;
+    return features_.overlaps(changed);
 }
 
 void Panel::render(const StationState& state, Features changed) {

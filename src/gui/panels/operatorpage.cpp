@@ -89,9 +89,9 @@ OperatorPage::OperatorPage(MainPresenter& presenter, QWidget* parent)
     }
 }
 
-void OperatorPage::draw(const StationState&, Features) {
+void OperatorPage::draw(const StationState& state, Features) {
     for (size_t i = 0; i < fields_.size(); ++i)
-        renderLineEdit(fields_[i], presenter_.params().getOM(static_cast<int>(i)));
+        renderLineEdit(fields_[i], state.operatorDetails.fields[i]);
 }
 
 bool OperatorPage::eventFilter(QObject* watched, QEvent* event) {
