@@ -39,6 +39,12 @@ launch_window() {
     "$exe" --dir "$work" >/dev/null 2>"$work/ondrix.err" &
     pid=$!
     until xwininfo -root -tree 2>/dev/null | grep -q '"Ondrix'; do
+        # A program that died (no display, say) never shows a window.
+        if ! kill -0 "$pid" 2>/dev/null; then
+            echo "the window did not come up; the program said:" >&2
+            cat "$work/ondrix.err" >&2
+            exit 1
+        fi
         sleep 0.005
     done
     t1=$(date +%s%N)

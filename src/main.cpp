@@ -88,6 +88,7 @@ private:
         {"radio", ondrix::Feature::RadioLink},
         {"time-windows", ondrix::Feature::TimeWindows},
         {"operator", ondrix::Feature::OperatorDetails},
+        {"countdown", ondrix::Feature::Countdown},
     };
     static constexpr size_t kCounts = std::size(kFeatures) + 1;
     // The whole count first, then one per feature.

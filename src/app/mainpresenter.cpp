@@ -64,7 +64,16 @@ void MainPresenter::notifyChanges(bool all) {
     };
     check(&StationState::shell, Feature::Shell);
     check(&StationState::options, Feature::Options);
-    check(&StationState::cycle, Feature::Cycle);
+    // The countdown moves at every tick; the rest of the cycle seldom.
+    CycleState countdownOnly = drawn_.cycle;
+    copyCountdown(countdownOnly, state_.cycle);
+    const bool countdownMoved = !(countdownOnly == drawn_.cycle);
+    const bool cycleChanged = !(countdownOnly == state_.cycle);
+    if (all || countdownMoved)
+        changes.add(Feature::Countdown);
+    if (all || cycleChanged)
+        changes.add(Feature::Cycle);
+    drawn_.cycle = state_.cycle;
     check(&StationState::file, Feature::FileMessage);
     check(&StationState::speech, Feature::Speech);
     check(&StationState::radio, Feature::RadioLink);

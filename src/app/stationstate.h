@@ -24,6 +24,9 @@ enum class Feature : unsigned {
     RadioLink = 1u << 5,
     TimeWindows = 1u << 6,
     OperatorDetails = 1u << 7,
+    // The period's bar and time texts, part of the cycle's state: they move
+    // at every tick, and only their panel redraws for it.
+    Countdown = 1u << 8,
 };
 
 // The features one step of the logic changed.

@@ -48,6 +48,17 @@ struct CycleState {
     bool operator==(const CycleState&) const = default;
 };
 
+// Copies what moves at every tick of the countdown (the bar and the time
+// texts), so a tick can be told apart from a change of the rest of the cycle.
+inline void copyCountdown(CycleState& to, const CycleState& from) {
+    to.periodBar = from.periodBar;
+    to.timeLeftLabel = from.timeLeftLabel;
+    to.filePositionLabel = from.filePositionLabel;
+    to.barTotal = from.barTotal;
+    to.barMessage = from.barMessage;
+    to.barCover = from.barCover;
+}
+
 // The start/stop button's three pictures, derived from the facts above.
 enum class StartButtonPicture { Play, Stop, PlayDisabled };
 

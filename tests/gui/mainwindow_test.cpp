@@ -558,7 +558,7 @@ TEST_F(MainWindowTest, ATickRedrawsOnlyTheFeatureItChanged) {
     ASSERT_TRUE(presenter.state().cycle.running);
     const auto count = [this] {
         return std::array<long, 4>{
-            window.renderCount(Feature::TimeWindows), window.renderCount(Feature::Cycle),
+            window.renderCount(Feature::TimeWindows), window.renderCount(Feature::Countdown),
             window.renderCount(Feature::RadioLink), window.renderCount(Feature::Speech)};
     };
     auto before = count();
@@ -586,8 +586,8 @@ TEST_F(MainWindowTest, ATickRedrawsOnlyTheFeatureItChanged) {
 }
 
 // Each panel is drawn only when a feature it shows changed: the clock's tick
-// redraws the time windows' panel alone, the countdown's the panels showing
-// the cycle.
+// redraws the time windows' panel alone, the countdown's the period panel
+// alone.
 TEST_F(MainWindowTest, ATickRedrawsOnlyThePanelsOfItsFeature) {
     // Every panel of the window is among those it draws.
     ASSERT_EQ(window.findChildren<Panel*>().size(), window.panels().size());
@@ -612,9 +612,7 @@ TEST_F(MainWindowTest, ATickRedrawsOnlyThePanelsOfItsFeature) {
              presenter.tick(Tick::Clock);
          },
          {"TimeWindows"}},
-        {"countdown",
-         [this] { presenter.tick(Tick::FileCountdown); },
-         {"StartButtonPanel", "MessagePanel", "PeriodPanel", "GeneralPage", "ParametersPage"}},
+        {"countdown", [this] { presenter.tick(Tick::FileCountdown); }, {"PeriodPanel"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tick);

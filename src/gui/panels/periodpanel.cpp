@@ -13,7 +13,8 @@
 namespace ondrix {
 
 PeriodPanel::PeriodPanel(MainPresenter& presenter, QWidget* parent)
-    : Panel(presenter, {Feature::Cycle, Feature::FileMessage, Feature::Speech}, parent) {
+    : Panel(presenter, {Feature::Cycle, Feature::Countdown, Feature::FileMessage, Feature::Speech},
+            parent) {
     setObjectName(QStringLiteral("PeriodPanel"));
 
     periodCaption_ = named<QLabel>("LblLireTemps", QStringLiteral("Lire toute les"));
@@ -83,10 +84,12 @@ PeriodPanel::PeriodPanel(MainPresenter& presenter, QWidget* parent)
 }
 
 void PeriodPanel::draw(const StationState& state, Features changed) {
+    const CycleState& cycle = state.cycle;
     if (changed.has(Feature::Cycle)) {
-        const CycleState& cycle = state.cycle;
         renderSlider(periodSlider_, cycle.periodSlider);
         periodLabel_->setText(cycle.periodLabel);
+    }
+    if (changed.has(Feature::Countdown)) {
         renderProgress(periodProgress_, cycle.periodBar);
         timeLeftLabel_->setText(cycle.timeLeftLabel);
         filePositionLabel_->setText(cycle.filePositionLabel);
