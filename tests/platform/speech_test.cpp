@@ -25,12 +25,13 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <signal.h>
@@ -41,6 +42,29 @@ using namespace ondrix::test;
 using Clock = std::chrono::steady_clock;
 
 namespace {
+
+// Holds the engine's synthesis (on its worker thread) until the test lets it
+// go, without polling. Shared with the worker, which may still look at it
+// after the test's body.
+class SynthesisHold {
+public:
+    void waitForRelease() {
+        std::unique_lock lock(mutex_);
+        released_.wait(lock, [this] { return release_; });
+    }
+    void letGo() {
+        {
+            const std::lock_guard lock(mutex_);
+            release_ = true;
+        }
+        released_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool release_ = false;
+};
 
 constexpr int kRate = NullSinkRecorder::kRate;
 // Speech is what rises above -50 dBFS (the null sink's silence is digital
@@ -672,16 +696,16 @@ TEST_F(SpeechTest, ALongTextNeverHoldsTheEventLoop) {
     // after this test's body.)
     struct Synthesis {
         std::atomic<int> onUiThread{0};
-        std::atomic<bool> release{false};
+        SynthesisHold hold;
     };
     const auto synthesis = std::make_shared<Synthesis>();
-    const auto releaseOnExit = qScopeGuard([synthesis] { synthesis->release = true; });
+    const auto releaseOnExit = qScopeGuard([synthesis] { synthesis->hold.letGo(); });
     QThread* const uiThread = QThread::currentThread();
     engine.setSynthesisCheck([synthesis, uiThread](qint64 before) {
         if (QThread::currentThread() == uiThread)
             ++synthesis->onUiThread;
-        while (before >= 5 * 22050 && !synthesis->release)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (before >= 5 * 22050)
+            synthesis->hold.waitForRelease();
         return QString();
     });
 
@@ -690,7 +714,7 @@ TEST_F(SpeechTest, ALongTextNeverHoldsTheEventLoop) {
     const double callMs =
         std::chrono::duration<double, std::milli>(Clock::now() - spokenAt).count();
     ASSERT_TRUE(waitStarted());
-    synthesis->release = true;
+    synthesis->hold.letGo();
     const double startMs =
         std::chrono::duration<double, std::milli>(reports.startedAt - spokenAt).count();
     QTest::qWait(3000);
@@ -779,16 +803,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SpeechTest, AHungEngineStillReleasesTheTransmitter) {
     // Shared with the worker, which may look at it after this test's body.
-    const auto release = std::make_shared<std::atomic<bool>>(false);
-    engine.setSynthesisCheck([release](qint64 before) {
-        while (before >= 22050 && !*release)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const auto hold = std::make_shared<SynthesisHold>();
+    const auto releaseOnExit = qScopeGuard([hold] { hold->letGo(); });
+    engine.setSynthesisCheck([hold](qint64 before) {
+        if (before >= 22050)
+            hold->waitForRelease();
         return QString();
     });
     engine.speak(kSentence);
     ASSERT_TRUE(waitStarted());
     const bool ended = QTest::qWaitFor([&] { return reports.finished == 1; }, 15000);
-    *release = true;
+    hold->letGo();
     EXPECT_TRUE(ended);
     EXPECT_EQ(joined(reports.order), "started error finished");
 }
