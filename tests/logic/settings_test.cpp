@@ -75,6 +75,17 @@ QStringList keysInOrder(const QByteArray& bytes) {
     return keys;
 }
 
+// The sections the Windows version knows, every key in its written order.
+QStringList windowsKeysInOrder() {
+    QStringList keys{"[Params]"};
+    for (int i = 0; i < Params::kCount; ++i)
+        keys << QString("Param%1").arg(i);
+    keys << "[Informations OM]";
+    for (int i = 0; i < Params::kOmCount; ++i)
+        keys << QString("ParamOM%1").arg(i);
+    return keys;
+}
+
 QByteArray paramsFile(const std::vector<std::pair<int, QString>>& values,
                       const QString& extra = QString()) {
     QString s = "[Params]\r\n";
@@ -115,13 +126,7 @@ TEST_F(SettingsTest, NoFileStartsOnDefaultsAndTheFirstSaveWritesEveryKeyInOrder)
     EXPECT_FALSE(QFile::exists(path())) << "reading never creates the file";
 
     r.p.Form_Unload();
-    QStringList expected{"[Params]"};
-    for (int i = 0; i < Params::kCount; ++i)
-        expected << QString("Param%1").arg(i);
-    expected << "[Informations OM]";
-    for (int i = 0; i < Params::kOmCount; ++i)
-        expected << QString("ParamOM%1").arg(i);
-    EXPECT_EQ(keysInOrder(readAll(path())), expected);
+    EXPECT_EQ(keysInOrder(readAll(path())), windowsKeysInOrder());
 }
 
 TEST_F(SettingsTest, EverySettingSurvivesSaveAndRestart) {
@@ -479,12 +484,7 @@ TEST_F(SettingsTest, StationKeysAreWrittenAfterTheWindowsSectionsAndSurviveARest
         r.p.params().station["Niveau"] = "12";
         r.p.Form_Unload();
     }
-    QStringList expected{"[Params]"};
-    for (int i = 0; i < Params::kCount; ++i)
-        expected << QString("Param%1").arg(i);
-    expected << "[Informations OM]";
-    for (int i = 0; i < Params::kOmCount; ++i)
-        expected << QString("ParamOM%1").arg(i);
+    QStringList expected = windowsKeysInOrder();
     expected << "[Station]"
              << "Niveau"
              << "EntreeAudio";
